@@ -1,0 +1,47 @@
+// The operating system's raw reads and writes of standard input and output.
+//
+// Everything above this interface sees plain bytes: newline and end-of-input
+// conventions are applied by TextReader and TextOutput, the same way on every
+// platform. Each platform has one implementation file (os_io_posix.cc,
+// os_io_win32.cc); tests substitute scripted sources and recording sinks.
+
+#ifndef QUIRVELANDOSTRABIK_CONSOLE_OS_IO_H_
+#define QUIRVELANDOSTRABIK_CONSOLE_OS_IO_H_
+
+#include <cstddef>
+
+namespace console {
+
+/// A stream of raw input bytes, read one operating-system read at a time.
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+
+  /// Performs one read of at most `size` bytes (`size` > 0) into `buffer`.
+  /// Returns the number of bytes read (> 0), 0 at end of input, or a negative
+  /// value on a read error. Interrupted reads are retried, never reported.
+  virtual std::ptrdiff_t read(char* buffer, std::size_t size) = 0;
+};
+
+/// A destination for raw output bytes.
+class ByteSink {
+ public:
+  virtual ~ByteSink() = default;
+
+  /// Writes all `size` bytes, as one write when the destination takes them
+  /// whole. Errors are swallowed: whatever could not be written is dropped.
+  virtual void write(const char* data, std::size_t size) = 0;
+};
+
+/// Prepares the process's standard streams for raw byte I/O: no translation
+/// by the C runtime, and no death by a signal when standard output's reader
+/// has gone away. Call once, before the first read or write.
+void prepare_standard_streams();
+
+/// The process's standard input and output. The objects live until exit.
+ByteSource& standard_input();
+ByteSink& standard_output();
+
+}  // namespace console
+
+#endif  // QUIRVELANDOSTRABIK_CONSOLE_OS_IO_H_

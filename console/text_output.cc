@@ -1,0 +1,46 @@
+#include "console/text_output.h"
+
+namespace console {
+
+void TextOutput::put(char c) {
+  if (c == '\n') {
+    append('\r');
+    append('\n');
+    flush();
+  } else {
+    append(c);
+  }
+}
+
+void TextOutput::write(std::string_view text) {
+  for (const char c : text) put(c);
+}
+
+void TextOutput::write_number(std::int32_t value) {
+  // Work on the magnitude as unsigned so that INT32_MIN needs no special case.
+  std::uint32_t magnitude = static_cast<std::uint32_t>(value);
+  if (value < 0) {
+    put('-');
+    magnitude = 0U - magnitude;
+  }
+  char digits[10];
+  std::size_t count = 0;
+  do {
+    digits[count++] = static_cast<char>('0' + magnitude % 10U);
+    magnitude /= 10U;
+  } while (magnitude != 0U);
+  while (count > 0) put(digits[--count]);
+}
+
+void TextOutput::append(char c) {
+  if (size_ == sizeof pending_) flush();
+  pending_[size_++] = c;
+}
+
+void TextOutput::flush() {
+  if (size_ == 0) return;
+  sink_.write(pending_, size_);
+  size_ = 0;
+}
+
+}  // namespace console

@@ -1,0 +1,190 @@
+#include "console/text_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "scripted_io.h"
+
+namespace console {
+namespace {
+
+using testing_io::Read;
+using testing_io::ScriptedSource;
+using Sizes = std::vector<std::size_t>;
+
+// Everything `reader` delivers until end of input.
+std::string drain(TextReader& reader) {
+  std::string bytes;
+  for (int c = reader.get(); c != TextReader::kEndOfInput; c = reader.get()) {
+    bytes += static_cast<char>(c);
+  }
+  return bytes;
+}
+
+std::string convert(std::initializer_list<Read> reads) {
+  ScriptedSource source(reads);
+  char buffer[kCharacterReadSize];
+  TextReader reader(source, buffer, sizeof buffer);
+  return drain(reader);
+}
+
+TEST(TextReader, CarriageReturns) {
+  EXPECT_EQ(convert({"ab\r\ncd\r\n"}), "ab\ncd\n");
+  EXPECT_EQ(convert({"a\rb\r\r\n"}), "a\rb\r\n") << "a CR not before LF is a byte";
+  EXPECT_EQ(convert({"\r\n\r\n"}), "\n\n");
+  EXPECT_EQ(convert({"\n\r"}), "\n\r") << "LF CR is no pair";
+  EXPECT_EQ(convert({"ab\r", "\ncd"}), "ab\ncd") << "CR LF split across two reads";
+  EXPECT_EQ(convert({"ab\r", "x\n"}), "ab\rx\n") << "the byte read ahead is kept";
+  EXPECT_EQ(convert({"ab\r", "\r", "\n"}), "ab\r\n") << "the byte read ahead is a CR itself";
+  EXPECT_EQ(convert({"ab\r"}), "ab\r") << "CR at the very end of input";
+  EXPECT_EQ(convert({"\r"}), "\r");
+}
+
+TEST(TextReader, CtrlZ) {
+  EXPECT_EQ(convert({"ab\x1a" "cd\n", "ef\n"}), "abef\n") << "cuts the rest of its read only";
+  EXPECT_EQ(convert({"\x1a" "ab\n", "cd\n"}), "") << "first in a read: end of input";
+  EXPECT_EQ(convert({"ab\n", "\x1a\n", "cd\n"}), "ab\n");
+  EXPECT_EQ(convert({"ab\r\x1a\n"}), "ab\r") << "CR before the cut looks no further";
+  EXPECT_EQ(convert({"ab\r", "\x1a", "cd\n"}), "ab\r") << "Ctrl-Z read ahead ends input";
+  EXPECT_EQ(convert({"a\x1a\x1a", "b\r\n\x1a"}), "ab\n");
+}
+
+TEST(TextReader, EndOfInputAndErrorsStayWithoutFurtherReads) {
+  {
+    ScriptedSource source{"ab", "", "cd\n"};
+    char buffer[16];
+    TextReader reader(source, buffer, sizeof buffer);
+    EXPECT_EQ(drain(reader), "ab");
+    EXPECT_EQ(reader.get(), TextReader::kEndOfInput);
+    EXPECT_EQ(reader.peek(), TextReader::kEndOfInput);
+    EXPECT_EQ(source.requested_sizes().size(), 2U);
+    EXPECT_EQ(source.remaining(), 1U) << "cd must never be read";
+  }
+  {
+    ScriptedSource source{"ab", Read::error(), "cd\n"};
+    char buffer[16];
+    TextReader reader(source, buffer, sizeof buffer);
+    EXPECT_EQ(drain(reader), "ab");
+    EXPECT_EQ(reader.get(), TextReader::kEndOfInput);
+    EXPECT_EQ(source.remaining(), 1U);
+  }
+  {
+    ScriptedSource source{"\x1a", "cd\n"};
+    char buffer[16];
+    TextReader reader(source, buffer, sizeof buffer);
+    EXPECT_EQ(reader.get(), TextReader::kEndOfInput);
+    EXPECT_EQ(reader.get(), TextReader::kEndOfInput);
+    EXPECT_EQ(source.remaining(), 1U);
+  }
+}
+
+TEST(TextReader, ReadsAskForTheReaderSizeAndOnlyWhenTheBufferIsEmpty) {
+  const std::string big(20000, 'a');
+  ScriptedSource source{big};
+  char name_buffer[kCharacterReadSize];
+  TextReader reader(source, name_buffer, sizeof name_buffer);
+  for (std::size_t i = 0; i < kCharacterReadSize; ++i) ASSERT_EQ(reader.get(), 'a');
+  EXPECT_EQ(source.requested_sizes(), (Sizes{16384}));
+  EXPECT_EQ(reader.get(), 'a');
+  EXPECT_EQ(source.requested_sizes(), (Sizes{16384, 16384}));
+
+  ScriptedSource small_source{big};
+  char answer_buffer[kIntegerReadSize];
+  TextReader answer_reader(small_source, answer_buffer, sizeof answer_buffer);
+  EXPECT_EQ(answer_reader.peek(), 'a');
+  EXPECT_EQ(small_source.requested_sizes(), (Sizes{1024}));
+
+  ScriptedSource split{"ab\r", "\n"};
+  TextReader lookahead_reader(split, answer_buffer, sizeof answer_buffer);
+  EXPECT_EQ(drain(lookahead_reader), "ab\n");
+  EXPECT_EQ(split.requested_sizes(), (Sizes{1024, 1, 1024})) << "one byte read ahead";
+}
+
+TEST(TextReader, TwoReadersOnOneSourceNeverShareBufferedBytesOrEndOfInput) {
+  ScriptedSource source{"peter\n42\n", "", "x\n"};
+  char name_buffer[kCharacterReadSize];
+  char answer_buffer[kIntegerReadSize];
+  TextReader name_reader(source, name_buffer, sizeof name_buffer);
+  TextReader answer_reader(source, answer_buffer, sizeof answer_buffer);
+  EXPECT_EQ(name_reader.get(), 'p');
+  EXPECT_EQ(drain(name_reader), "eter\n42\n");
+  EXPECT_EQ(answer_reader.get(), 'x') << "42 stayed with the name reader";
+  EXPECT_EQ(name_reader.get(), TextReader::kEndOfInput);
+}
+
+struct Extraction {
+  bool ok;
+  std::int32_t value;
+  std::string rest;  // what the reader still holds afterwards
+};
+
+Extraction extract(std::initializer_list<Read> reads) {
+  ScriptedSource source(reads);
+  char buffer[kIntegerReadSize];
+  TextReader reader(source, buffer, sizeof buffer);
+  Extraction e{false, 12345, ""};
+  e.ok = extract_integer(reader, &e.value);
+  e.rest = drain(reader);
+  return e;
+}
+
+TEST(ExtractInteger, SkipsWhitespaceThenTakesSignAndDigits) {
+  Extraction e = extract({"42\n"});
+  EXPECT_TRUE(e.ok);
+  EXPECT_EQ(e.value, 42);
+  EXPECT_EQ(e.rest, "\n");
+
+  e = extract({"\n", "   \n", " \t\v\f\r-7 9\n"});
+  EXPECT_TRUE(e.ok);
+  EXPECT_EQ(e.value, -7);
+  EXPECT_EQ(e.rest, " 9\n");
+
+  e = extract({"+0012x"});
+  EXPECT_TRUE(e.ok);
+  EXPECT_EQ(e.value, 12);
+  EXPECT_EQ(e.rest, "x");
+
+  e = extract({"4", "2", ""});
+  EXPECT_TRUE(e.ok) << "digits across reads, then end of input";
+  EXPECT_EQ(e.value, 42);
+}
+
+TEST(ExtractInteger, FailsWithoutDigitsAndClampsOutOfRange) {
+  Extraction e = extract({"x\n"});
+  EXPECT_FALSE(e.ok);
+  EXPECT_EQ(e.value, 12345) << "value untouched";
+  EXPECT_EQ(e.rest, "x\n") << "the letter stays unread";
+
+  e = extract({"-\n"});
+  EXPECT_FALSE(e.ok);
+  EXPECT_EQ(e.rest, "\n");
+
+  e = extract({"  \n \n", ""});
+  EXPECT_FALSE(e.ok) << "end of input after whitespace";
+
+  e = extract({"\x1a"});
+  EXPECT_FALSE(e.ok);
+
+  e = extract({"2147483647 -2147483648"});
+  EXPECT_TRUE(e.ok);
+  EXPECT_EQ(e.value, 2147483647);
+
+  e = extract({"-2147483648"});
+  EXPECT_TRUE(e.ok);
+  EXPECT_EQ(e.value, -2147483647 - 1);
+
+  e = extract({"2147483648\n"});
+  EXPECT_FALSE(e.ok);
+  EXPECT_EQ(e.value, 2147483647);
+  EXPECT_EQ(e.rest, "\n");
+
+  e = extract({"-" + std::string(5000, '9') + "\n"});
+  EXPECT_FALSE(e.ok) << "digits beyond one buffer and any range";
+  EXPECT_EQ(e.value, -2147483647 - 1);
+  EXPECT_EQ(e.rest, "\n");
+}
+
+}  // namespace
+}  // namespace console

@@ -1,0 +1,90 @@
+#include "dialogue/dialogue.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "scripted_io.h"
+
+namespace dialogue {
+namespace {
+
+using testing_io::Read;
+using testing_io::RecordingSink;
+using testing_io::ScriptedSource;
+
+const std::string kScreenHeader =
+    "\r\n\r\n\r\n*****************Quirvelandostrabik***************\r\n"
+    "\abitte Namen eingeben: \r\n\r\n";
+const std::string kClosing = "Ende: Taste druecken\r\n";
+
+TEST(RunDialogue, PeterFromTheConsoleByteForByteAndLineByLine) {
+  ScriptedSource source{"peter\r\n", "42\r\n"};
+  RecordingSink sink;
+  EXPECT_EQ(run_dialogue(source, sink), 0);
+  EXPECT_EQ(sink.writes, (std::vector<std::string>{
+                             "\r\n",
+                             "\r\n",
+                             "\r\n",
+                             "*****************Quirvelandostrabik***************\r\n",
+                             "\abitte Namen eingeben: \r\n",
+                             "\r\n",
+                             "\r\n",
+                             "Den Buchstaben zugeordnete Zahlenwerte:\r\n",
+                             "\r\n",
+                             "p: 8\r\n",
+                             "e: 5\r\n",
+                             "t: 4\r\n",
+                             "e: 5\r\n",
+                             "r: 2\r\n",
+                             "Quersumme des Namens: 24\r\n",
+                             "2. Quersumme des Namens: 6\r\n",
+                             "Ende: Taste druecken\r\n",
+                         }));
+  EXPECT_EQ(source.remaining(), 0U);
+  EXPECT_EQ(source.requested_sizes(), (std::vector<std::size_t>{16384, 1024}));
+}
+
+TEST(RunDialogue, ClosingWaitReadsAfreshAndWaitsThroughBlankLines) {
+  struct Case {
+    std::vector<Read> reads;
+    std::size_t left_unread;
+  } const cases[] = {
+      {{"peter\n42\n", "x\n", "never\n"}, 1},  // 42 stayed in the name reader's buffer
+      {{"peter\n", "\n", "   \n", "\t\n", "-7\n", "never\n"}, 1},
+      {{"peter\n", "\r\n", "x", "never\n"}, 1},
+      {{"peter\n", "\n", ""}, 0},
+      {{"", "\n", "42\n", "never\n"}, 1},  // end of the name, not of the wait
+      {{"\x1a\r\n", "\x1a\r\n", "never\n"}, 1},
+      {{"peter\n", Read::error(), "never\n"}, 1},
+  };
+  for (const Case& c : cases) {
+    ScriptedSource source(c.reads);
+    RecordingSink sink;
+    EXPECT_EQ(run_dialogue(source, sink), 0);
+    EXPECT_EQ(source.remaining(), c.left_unread) << "first read: " << c.reads[0].bytes;
+    EXPECT_EQ(sink.text().substr(sink.text().size() - kClosing.size()), kClosing);
+  }
+}
+
+TEST(RunDialogue, EmptyInputGivesTotalZeroAndEnds) {
+  ScriptedSource source{};
+  RecordingSink sink;
+  EXPECT_EQ(run_dialogue(source, sink), 0);
+  EXPECT_EQ(sink.text(), kScreenHeader + "Quersumme des Namens: 0\r\n" + kClosing);
+  EXPECT_EQ(source.requested_sizes(), (std::vector<std::size_t>{16384, 1024}));
+}
+
+TEST(RunDialogue, NameWithoutLineEndIsReportedOnce) {
+  ScriptedSource source{"ab"};
+  RecordingSink sink;
+  EXPECT_EQ(run_dialogue(source, sink), 0);
+  EXPECT_EQ(sink.text(), kScreenHeader +
+                             "\r\nDen Buchstaben zugeordnete Zahlenwerte:\r\n\r\n"
+                             "a: 1\r\nb: 2\r\nQuersumme des Namens: 3\r\n" +
+                             kClosing);
+}
+
+}  // namespace
+}  // namespace dialogue

@@ -1,0 +1,119 @@
+#include "numerology/evaluate_name.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "scripted_io.h"
+
+namespace numerology {
+namespace {
+
+using testing_io::Read;
+using testing_io::RecordingSink;
+using testing_io::ScriptedSource;
+
+const std::string kHeader = "\r\nDen Buchstaben zugeordnete Zahlenwerte:\r\n\r\n";
+
+struct Evaluation {
+  std::string output;
+  std::size_t writes;
+  std::string unread;  // what the reader still held afterwards
+  std::size_t reads;
+};
+
+Evaluation evaluate(std::initializer_list<Read> reads) {
+  ScriptedSource source(reads);
+  RecordingSink sink;
+  char buffer[console::kCharacterReadSize];
+  console::TextReader reader(source, buffer, sizeof buffer);
+  {
+    console::TextOutput out(sink);
+    evaluate_name(reader, out);
+  }
+  Evaluation e{sink.text(), sink.writes.size(), "", source.requested_sizes().size()};
+  for (int c = reader.get(); c != console::TextReader::kEndOfInput; c = reader.get()) {
+    e.unread += static_cast<char>(c);
+  }
+  return e;
+}
+
+TEST(EvaluateName, ReportsEachCharacterUnderOneHeaderThenTheTotal) {
+  EXPECT_EQ(evaluate({"peter\n"}).output, kHeader +
+                                              "p: 8\r\ne: 5\r\nt: 4\r\ne: 5\r\nr: 2\r\n"
+                                              "Quersumme des Namens: 24\r\n"
+                                              "2. Quersumme des Namens: 6\r\n");
+  EXPECT_EQ(evaluate({"Anna\n"}).output,
+            kHeader + "A: 0\r\nn: 5\r\nn: 5\r\na: 1\r\nQuersumme des Namens: 11\r\n"
+                      "2. Quersumme des Namens: 2\r\n");
+  EXPECT_EQ(evaluate({"a b\r\n"}).output,
+            kHeader + "a: 1\r\n : 0\r\nb: 2\r\nQuersumme des Namens: 3\r\n")
+      << "a blank is a character; the CR of CR LF is not";
+  EXPECT_EQ(evaluate({"a\rb\n"}).output,
+            kHeader + "a: 1\r\n\r: 0\r\nb: 2\r\nQuersumme des Namens: 3\r\n")
+      << "a lone CR is echoed as it is";
+  EXPECT_EQ(evaluate({std::string("\xE4\0\xFF\n", 4)}).output,
+            kHeader + "\xE4: 0\r\n" + std::string("\0: 0\r\n", 6) +
+                "\xFF: 0\r\nQuersumme des Namens: 0\r\n");
+  EXPECT_EQ(evaluate({"peter\n"}).writes, 3U + 5U + 2U) << "one write per line";
+}
+
+TEST(EvaluateName, EmptyNameWritesOnlyTheTotal) {
+  EXPECT_EQ(evaluate({"\n"}).output, "Quersumme des Namens: 0\r\n");
+  EXPECT_EQ(evaluate({"\r\n"}).output, "Quersumme des Namens: 0\r\n");
+  EXPECT_EQ(evaluate({""}).output, "Quersumme des Namens: 0\r\n");
+  EXPECT_EQ(evaluate({"\x1a" "abc\n"}).output, "Quersumme des Namens: 0\r\n");
+  EXPECT_EQ(evaluate({Read::error()}).output, "Quersumme des Namens: 0\r\n");
+}
+
+TEST(EvaluateName, EndOfInputEndsTheNameLikeALineFeed) {
+  const Evaluation e = evaluate({"ab"});
+  EXPECT_EQ(e.output, kHeader + "a: 1\r\nb: 2\r\nQuersumme des Namens: 3\r\n");
+  EXPECT_EQ(e.reads, 2U) << "no read after end of input";
+  EXPECT_EQ(evaluate({"ab", Read::error(), "cd\n"}).output,
+            kHeader + "a: 1\r\nb: 2\r\nQuersumme des Namens: 3\r\n");
+  EXPECT_EQ(evaluate({"ab\x1a" "cd\n", "ef\n"}).output,
+            kHeader + "a: 1\r\nb: 2\r\ne: 5\r\nf: 8\r\nQuersumme des Namens: 16\r\n"
+                      "2. Quersumme des Namens: 7\r\n")
+      << "Ctrl-Z after characters drops the rest of that line only";
+  EXPECT_EQ(evaluate({"ab", "\x1a", "cd\n"}).output,
+            kHeader + "a: 1\r\nb: 2\r\nQuersumme des Namens: 3\r\n");
+}
+
+TEST(EvaluateName, TakesAtMostOneHundredCharacters) {
+  std::string expected_lines;
+  for (int i = 0; i < 100; ++i) expected_lines += "f: 8\r\n";
+  const std::string reading = kHeader + expected_lines + "Quersumme des Namens: 800\r\n" +
+                              "2. Quersumme des Namens: 8\r\n";
+
+  Evaluation e = evaluate({std::string(100, 'f') + "\n"});
+  EXPECT_EQ(e.output, reading);
+  EXPECT_EQ(e.unread, "\n") << "the line feed after 100 characters stays unread";
+
+  e = evaluate({std::string(150, 'f') + "\nnext\n"});
+  EXPECT_EQ(e.output, reading);
+  EXPECT_EQ(e.unread, std::string(50, 'f') + "\nnext\n");
+
+  e = evaluate({std::string(99, 'f') + "a\n"});
+  const std::string tail =
+      "a: 1\r\nQuersumme des Namens: 793\r\n2. Quersumme des Namens: 100\r\n"
+      "2. Quersumme des Namens: 10\r\n3. Quersumme des Namens: 1\r\n";
+  ASSERT_GT(e.output.size(), tail.size());
+  EXPECT_EQ(e.output.substr(e.output.size() - tail.size()), tail);
+
+  std::vector<Read> one_byte_reads;
+  for (int i = 0; i < 120; ++i) one_byte_reads.emplace_back(std::string(1, 'p'));
+  ScriptedSource source(one_byte_reads);
+  RecordingSink sink;
+  char buffer[console::kCharacterReadSize];
+  console::TextReader reader(source, buffer, sizeof buffer);
+  {
+    console::TextOutput out(sink);
+    evaluate_name(reader, out);
+  }
+  EXPECT_EQ(source.requested_sizes().size(), 100U) << "no read past the hundredth character";
+  EXPECT_NE(sink.text().find("Quersumme des Namens: 800\r\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace numerology

@@ -1,0 +1,59 @@
+// Runs the built program as a child process, for end-to-end tests.
+
+#ifndef QUIRVELANDOSTRABIK_TESTS_CHILD_PROCESS_H_
+#define QUIRVELANDOSTRABIK_TESTS_CHILD_PROCESS_H_
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace testing_io {
+
+/// What the child's standard input is connected to.
+struct StdinFrom {
+  enum Kind { kPipe, kFile, kClosed } kind = kPipe;
+  std::string path;  // for kFile
+
+  static StdinFrom pipe() { return {}; }
+  static StdinFrom file(std::string path) { return {kFile, std::move(path)}; }
+  static StdinFrom closed() { return {kClosed, {}}; }
+};
+
+/// A running child whose standard output is a pipe read by the test. Every
+/// blocking call gives up after a generous time so that a hanging program
+/// fails its test instead of stalling the suite.
+class ChildProcess {
+ public:
+  /// Starts `program` with no arguments.
+  ChildProcess(const std::string& program, const StdinFrom& stdin_from);
+  ~ChildProcess();  // kills a child still running
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  /// Writes to the child's standard input (kPipe only), as one write.
+  void write_input(std::string_view bytes);
+  /// Closes the test's end of the standard input pipe: end of input.
+  void close_input();
+  /// Reads output until everything read so far ends with `suffix`, or until
+  /// the output ends; returns everything read since the start.
+  const std::string& read_output_until(std::string_view suffix);
+  /// Reads output until it ends; returns everything read since the start.
+  const std::string& read_all_output();
+  /// True if the child is still running after waiting `milliseconds`.
+  bool still_running_after(int milliseconds);
+  /// Waits for the child; returns its exit status, or 128 + the signal that
+  /// killed it, or -1 if it did not end in time.
+  int wait_for_exit();
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+/// Writes `bytes` to a new temporary file and returns its path; the file is
+/// removed at exit of the test process.
+std::string temporary_file(std::string_view bytes);
+
+}  // namespace testing_io
+
+#endif  // QUIRVELANDOSTRABIK_TESTS_CHILD_PROCESS_H_

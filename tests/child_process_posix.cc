@@ -1,0 +1,168 @@
+#include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <string>
+#include <stdexcept>
+#include <vector>
+
+#include "child_process.h"
+
+extern char** environ;
+
+namespace testing_io {
+namespace {
+
+constexpr int kPatienceMs = 20000;
+
+void check(bool ok, const char* what) {
+  if (!ok) throw std::runtime_error(std::string(what) + ": " + std::strerror(errno));
+}
+
+struct TemporaryFiles {
+  ~TemporaryFiles() {
+    for (const std::string& path : paths) ::unlink(path.c_str());
+  }
+  std::vector<std::string> paths;
+};
+TemporaryFiles temporary_files;
+
+}  // namespace
+
+struct ChildProcess::Impl {
+  pid_t pid = -1;
+  int input = -1;   // the test's end of the child's stdin pipe
+  int output = -1;  // the test's end of the child's stdout pipe
+  std::string received;
+  int status = -1;
+  bool reaped = false;
+
+  // Reads what is there; false once the output has ended or time ran out.
+  bool read_some() {
+    pollfd entry{output, POLLIN, 0};
+    const int ready = ::poll(&entry, 1, kPatienceMs);
+    if (ready <= 0) return false;
+    char buffer[4096];
+    const ssize_t n = ::read(output, buffer, sizeof buffer);
+    if (n <= 0) return false;
+    received.append(buffer, static_cast<std::size_t>(n));
+    return true;
+  }
+
+  bool reap(int options) {
+    if (reaped) return true;
+    int raw = 0;
+    const pid_t r = ::waitpid(pid, &raw, options);
+    if (r != pid) return false;
+    reaped = true;
+    status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+    return true;
+  }
+};
+
+ChildProcess::ChildProcess(const std::string& program, const StdinFrom& stdin_from)
+    : impl_(new Impl) {
+  ::signal(SIGPIPE, SIG_IGN);  // the test writes to children that may have ended
+  int out_pipe[2];
+  check(::pipe2(out_pipe, O_CLOEXEC) == 0, "pipe");
+  impl_->output = out_pipe[0];
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  int in_pipe[2] = {-1, -1};
+  switch (stdin_from.kind) {
+    case StdinFrom::kPipe:
+      check(::pipe2(in_pipe, O_CLOEXEC) == 0, "pipe");
+      impl_->input = in_pipe[1];
+      posix_spawn_file_actions_adddup2(&actions, in_pipe[0], STDIN_FILENO);
+      break;
+    case StdinFrom::kFile:
+      posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, stdin_from.path.c_str(), O_RDONLY,
+                                       0);
+      break;
+    case StdinFrom::kClosed:
+      posix_spawn_file_actions_addclose(&actions, STDIN_FILENO);
+      break;
+  }
+  posix_spawn_file_actions_adddup2(&actions, out_pipe[1], STDOUT_FILENO);
+
+  char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
+  const int error = ::posix_spawn(&impl_->pid, program.c_str(), &actions, nullptr, argv, environ);
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(out_pipe[1]);
+  if (in_pipe[0] >= 0) ::close(in_pipe[0]);
+  errno = error;
+  check(error == 0, "posix_spawn");
+}
+
+ChildProcess::~ChildProcess() {
+  if (!impl_->reaped) {
+    ::kill(impl_->pid, SIGKILL);
+    impl_->reap(0);
+  }
+  if (impl_->input >= 0) ::close(impl_->input);
+  ::close(impl_->output);
+}
+
+void ChildProcess::write_input(std::string_view bytes) {
+  check(impl_->input >= 0, "write_input without a pipe");
+  const ssize_t n = ::write(impl_->input, bytes.data(), bytes.size());
+  check(n == static_cast<ssize_t>(bytes.size()), "write");
+}
+
+void ChildProcess::close_input() {
+  if (impl_->input >= 0) ::close(impl_->input);
+  impl_->input = -1;
+}
+
+const std::string& ChildProcess::read_output_until(std::string_view suffix) {
+  auto done = [&] {
+    const std::string& r = impl_->received;
+    return r.size() >= suffix.size() && r.compare(r.size() - suffix.size(), suffix.size(),
+                                                  suffix.data(), suffix.size()) == 0;
+  };
+  while (!done() && impl_->read_some()) {
+  }
+  return impl_->received;
+}
+
+const std::string& ChildProcess::read_all_output() {
+  while (impl_->read_some()) {
+  }
+  return impl_->received;
+}
+
+bool ChildProcess::still_running_after(int milliseconds) {
+  const timespec pause{milliseconds / 1000, (milliseconds % 1000) * 1000000L};
+  ::nanosleep(&pause, nullptr);
+  return !impl_->reap(WNOHANG);
+}
+
+int ChildProcess::wait_for_exit() {
+  for (int waited = 0; waited < kPatienceMs; waited += 10) {
+    if (impl_->reap(WNOHANG)) return impl_->status;
+    const timespec pause{0, 10000000L};
+    ::nanosleep(&pause, nullptr);
+  }
+  return -1;
+}
+
+std::string temporary_file(std::string_view bytes) {
+  char path[] = "/tmp/quirvelandostrabik-input-XXXXXX";
+  const int fd = ::mkstemp(path);
+  check(fd >= 0, "mkstemp");
+  const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+  ::close(fd);
+  check(n == static_cast<ssize_t>(bytes.size()), "write");
+  temporary_files.paths.emplace_back(path);
+  return path;
+}
+
+}  // namespace testing_io

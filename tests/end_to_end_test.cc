@@ -1,0 +1,105 @@
+// The built program, run as a child process on real files and pipes.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "child_process.h"
+
+namespace {
+
+using testing_io::ChildProcess;
+using testing_io::StdinFrom;
+
+const std::string kProgram = QUIRVELANDOSTRABIK_PROGRAM;
+
+const std::string kScreenHeader =
+    "\r\n\r\n\r\n*****************Quirvelandostrabik***************\r\n"
+    "\abitte Namen eingeben: \r\n\r\n";
+const std::string kLetterHeader = "\r\nDen Buchstaben zugeordnete Zahlenwerte:\r\n\r\n";
+const std::string kClosing = "Ende: Taste druecken\r\n";
+const std::string kPeterReading = kLetterHeader +
+                                  "p: 8\r\ne: 5\r\nt: 4\r\ne: 5\r\nr: 2\r\n"
+                                  "Quersumme des Namens: 24\r\n"
+                                  "2. Quersumme des Namens: 6\r\n";
+
+struct Outcome {
+  std::string output;
+  int status;
+};
+
+Outcome run_with_file(const std::string& contents) {
+  ChildProcess child(kProgram, StdinFrom::file(testing_io::temporary_file(contents)));
+  Outcome run;
+  run.output = child.read_all_output();
+  run.status = child.wait_for_exit();
+  return run;
+}
+
+TEST(EndToEnd, FileInputIsReadWholeAndTheRunEndsWithoutWaiting) {
+  Outcome run = run_with_file("peter\n42\n");
+  EXPECT_EQ(run.output, kScreenHeader + kPeterReading + kClosing);
+  EXPECT_EQ(run.status, 0);
+
+  run = run_with_file("peter\r\n");
+  EXPECT_EQ(run.output, kScreenHeader + kPeterReading + kClosing);
+  EXPECT_EQ(run.status, 0);
+
+  run = run_with_file("ab");
+  EXPECT_EQ(run.output, kScreenHeader + kLetterHeader +
+                            "a: 1\r\nb: 2\r\nQuersumme des Namens: 3\r\n" + kClosing);
+  EXPECT_EQ(run.status, 0);
+
+  run = run_with_file("");
+  EXPECT_EQ(run.output, kScreenHeader + "Quersumme des Namens: 0\r\n" + kClosing);
+  EXPECT_EQ(run.status, 0);
+
+  std::string hundred;
+  for (int i = 0; i < 100; ++i) hundred += "o: 7\r\n";
+  run = run_with_file(std::string(150, 'o') + "\n42\n");
+  EXPECT_EQ(run.output, kScreenHeader + kLetterHeader + hundred +
+                            "Quersumme des Namens: 700\r\n2. Quersumme des Namens: 7\r\n" +
+                            kClosing);
+  EXPECT_EQ(run.status, 0);
+}
+
+TEST(EndToEnd, StandardInputClosedEndsAtOnce) {
+  ChildProcess child(kProgram, StdinFrom::closed());
+  EXPECT_EQ(child.read_all_output(), kScreenHeader + "Quersumme des Namens: 0\r\n" + kClosing);
+  EXPECT_EQ(child.wait_for_exit(), 0);
+}
+
+// A pipe fed one line at a time, as a person types: every line is out before
+// the next read, and the closing wait outlasts empty and blank lines.
+TEST(EndToEnd, PipeFedLineByLineWaitsUntilANonBlankAnswer) {
+  for (const char* answer : {"42\n", "-7\n", "x\n", ""}) {
+    ChildProcess child(kProgram, StdinFrom::pipe());
+    EXPECT_EQ(child.read_output_until(kScreenHeader), kScreenHeader);
+    child.write_input("peter\n");
+    EXPECT_EQ(child.read_output_until(kClosing), kScreenHeader + kPeterReading + kClosing);
+    child.write_input("\n");
+    EXPECT_TRUE(child.still_running_after(100)) << "an empty line must not end the wait";
+    child.write_input("  \t \r\n");
+    EXPECT_TRUE(child.still_running_after(100)) << "a blank line must not end the wait";
+    if (*answer != '\0') {
+      child.write_input(answer);
+    } else {
+      child.close_input();
+    }
+    EXPECT_EQ(child.wait_for_exit(), 0) << "answer " << answer;
+    EXPECT_EQ(child.read_all_output(), kScreenHeader + kPeterReading + kClosing);
+  }
+}
+
+TEST(EndToEnd, EndOfInputOnTheNameLeavesTheClosingWaitReadingAfresh) {
+  ChildProcess child(kProgram, StdinFrom::pipe());
+  child.read_output_until(kScreenHeader);
+  child.write_input("\x1a\r\n");
+  EXPECT_EQ(child.read_output_until(kClosing),
+            kScreenHeader + "Quersumme des Namens: 0\r\n" + kClosing);
+  EXPECT_TRUE(child.still_running_after(100));
+  child.write_input("x\n");
+  EXPECT_EQ(child.wait_for_exit(), 0);
+}
+
+}  // namespace

@@ -1,0 +1,29 @@
+#include "scripted_io.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace testing_io {
+
+std::ptrdiff_t ScriptedSource::read(char* buffer, std::size_t size) {
+  requested_.push_back(size);
+  if (next_ == reads_.size()) return 0;
+  Read& current = reads_[next_];
+  if (current.failed) {
+    ++next_;
+    return -1;
+  }
+  const std::size_t n = std::min(size, current.bytes.size());
+  std::memcpy(buffer, current.bytes.data(), n);
+  current.bytes.erase(0, n);
+  if (current.bytes.empty()) ++next_;
+  return static_cast<std::ptrdiff_t>(n);
+}
+
+std::string RecordingSink::text() const {
+  std::string all;
+  for (const std::string& w : writes) all += w;
+  return all;
+}
+
+}  // namespace testing_io

@@ -1,0 +1,63 @@
+// Scripted operating-system reads and recorded writes, for tests.
+
+#ifndef QUIRVELANDOSTRABIK_TESTS_SCRIPTED_IO_H_
+#define QUIRVELANDOSTRABIK_TESTS_SCRIPTED_IO_H_
+
+#include <cstddef>
+#include <initializer_list>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "console/os_io.h"
+
+namespace testing_io {
+
+/// One scripted read: the bytes it returns, or a failure.
+struct Read {
+  Read(const char* bytes) : bytes(bytes) {}  // NOLINT: implicit on purpose
+  Read(std::string bytes) : bytes(std::move(bytes)) {}  // NOLINT
+  static Read error() {
+    Read r("");
+    r.failed = true;
+    return r;
+  }
+  std::string bytes;
+  bool failed = false;
+};
+
+/// Answers each read() with the next scripted read, as a pipe would: a
+/// scripted read longer than the size asked for is split, the rest answering
+/// the next read. An empty entry, and every read after the script, returns 0.
+class ScriptedSource final : public console::ByteSource {
+ public:
+  ScriptedSource(std::initializer_list<Read> reads) : reads_(reads) {}
+  explicit ScriptedSource(std::vector<Read> reads) : reads_(std::move(reads)) {}
+
+  std::ptrdiff_t read(char* buffer, std::size_t size) override;
+
+  /// The size asked for by each read() so far, in order.
+  const std::vector<std::size_t>& requested_sizes() const { return requested_; }
+  /// Scripted reads not yet consumed (a partly consumed one counts).
+  std::size_t remaining() const { return reads_.size() - next_; }
+
+ private:
+  std::vector<Read> reads_;
+  std::size_t next_ = 0;
+  std::vector<std::size_t> requested_;
+};
+
+/// Records every write() separately.
+class RecordingSink final : public console::ByteSink {
+ public:
+  void write(const char* data, std::size_t size) override { writes.emplace_back(data, size); }
+
+  /// All bytes written, joined.
+  std::string text() const;
+
+  std::vector<std::string> writes;
+};
+
+}  // namespace testing_io
+
+#endif  // QUIRVELANDOSTRABIK_TESTS_SCRIPTED_IO_H_
