@@ -61,7 +61,8 @@ bool TextReader::fill() {
     return false;
   }
   const void* ctrl_z = std::memchr(buffer_, kCtrlZ, size);
-  if (ctrl_z != nullptr) size = static_cast<std::size_t>(static_cast<const char*>(ctrl_z) - buffer_);
+  if (ctrl_z != nullptr)
+    size = static_cast<std::size_t>(static_cast<const char*>(ctrl_z) - buffer_);
   size = collapse_crlf(buffer_, size);
 
   // A CR that ended the raw read may be the first half of a CR LF split
@@ -116,4 +117,3 @@ bool extract_integer(TextReader& reader, std::int32_t* value) {
 }
 
 }  // namespace console
-

@@ -43,8 +43,16 @@ TEST(TextReader, CarriageReturns) {
 }
 
 TEST(TextReader, CtrlZ) {
-  EXPECT_EQ(convert({"ab\x1a" "cd\n", "ef\n"}), "abef\n") << "cuts the rest of its read only";
-  EXPECT_EQ(convert({"\x1a" "ab\n", "cd\n"}), "") << "first in a read: end of input";
+  EXPECT_EQ(convert({"ab\x1a"
+                     "cd\n",
+                     "ef\n"}),
+            "abef\n")
+      << "cuts the rest of its read only";
+  EXPECT_EQ(convert({"\x1a"
+                     "ab\n",
+                     "cd\n"}),
+            "")
+      << "first in a read: end of input";
   EXPECT_EQ(convert({"ab\n", "\x1a\n", "cd\n"}), "ab\n");
   EXPECT_EQ(convert({"ab\r\x1a\n"}), "ab\r") << "CR before the cut looks no further";
   EXPECT_EQ(convert({"ab\r", "\x1a", "cd\n"}), "ab\r") << "Ctrl-Z read ahead ends input";

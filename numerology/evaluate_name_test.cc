@@ -44,8 +44,9 @@ TEST(EvaluateName, ReportsEachCharacterUnderOneHeaderThenTheTotal) {
                                               "Quersumme des Namens: 24\r\n"
                                               "2. Quersumme des Namens: 6\r\n");
   EXPECT_EQ(evaluate({"Anna\n"}).output,
-            kHeader + "A: 0\r\nn: 5\r\nn: 5\r\na: 1\r\nQuersumme des Namens: 11\r\n"
-                      "2. Quersumme des Namens: 2\r\n");
+            kHeader +
+                "A: 0\r\nn: 5\r\nn: 5\r\na: 1\r\nQuersumme des Namens: 11\r\n"
+                "2. Quersumme des Namens: 2\r\n");
   EXPECT_EQ(evaluate({"a b\r\n"}).output,
             kHeader + "a: 1\r\n : 0\r\nb: 2\r\nQuersumme des Namens: 3\r\n")
       << "a blank is a character; the CR of CR LF is not";
@@ -62,7 +63,10 @@ TEST(EvaluateName, EmptyNameWritesOnlyTheTotal) {
   EXPECT_EQ(evaluate({"\n"}).output, "Quersumme des Namens: 0\r\n");
   EXPECT_EQ(evaluate({"\r\n"}).output, "Quersumme des Namens: 0\r\n");
   EXPECT_EQ(evaluate({""}).output, "Quersumme des Namens: 0\r\n");
-  EXPECT_EQ(evaluate({"\x1a" "abc\n"}).output, "Quersumme des Namens: 0\r\n");
+  EXPECT_EQ(evaluate({"\x1a"
+                      "abc\n"})
+                .output,
+            "Quersumme des Namens: 0\r\n");
   EXPECT_EQ(evaluate({Read::error()}).output, "Quersumme des Namens: 0\r\n");
 }
 
@@ -72,9 +76,13 @@ TEST(EvaluateName, EndOfInputEndsTheNameLikeALineFeed) {
   EXPECT_EQ(e.reads, 2U) << "no read after end of input";
   EXPECT_EQ(evaluate({"ab", Read::error(), "cd\n"}).output,
             kHeader + "a: 1\r\nb: 2\r\nQuersumme des Namens: 3\r\n");
-  EXPECT_EQ(evaluate({"ab\x1a" "cd\n", "ef\n"}).output,
-            kHeader + "a: 1\r\nb: 2\r\ne: 5\r\nf: 8\r\nQuersumme des Namens: 16\r\n"
-                      "2. Quersumme des Namens: 7\r\n")
+  EXPECT_EQ(evaluate({"ab\x1a"
+                      "cd\n",
+                      "ef\n"})
+                .output,
+            kHeader +
+                "a: 1\r\nb: 2\r\ne: 5\r\nf: 8\r\nQuersumme des Namens: 16\r\n"
+                "2. Quersumme des Namens: 7\r\n")
       << "Ctrl-Z after characters drops the rest of that line only";
   EXPECT_EQ(evaluate({"ab", "\x1a", "cd\n"}).output,
             kHeader + "a: 1\r\nb: 2\r\nQuersumme des Namens: 3\r\n");
@@ -83,8 +91,8 @@ TEST(EvaluateName, EndOfInputEndsTheNameLikeALineFeed) {
 TEST(EvaluateName, TakesAtMostOneHundredCharacters) {
   std::string expected_lines;
   for (int i = 0; i < 100; ++i) expected_lines += "f: 8\r\n";
-  const std::string reading = kHeader + expected_lines + "Quersumme des Namens: 800\r\n" +
-                              "2. Quersumme des Namens: 8\r\n";
+  const std::string reading =
+      kHeader + expected_lines + "Quersumme des Namens: 800\r\n" + "2. Quersumme des Namens: 8\r\n";
 
   Evaluation e = evaluate({std::string(100, 'f') + "\n"});
   EXPECT_EQ(e.output, reading);

@@ -9,8 +9,8 @@
 #include <unistd.h>
 
 #include <cstring>
-#include <string>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "child_process.h"
@@ -125,8 +125,8 @@ void ChildProcess::close_input() {
 const std::string& ChildProcess::read_output_until(std::string_view suffix) {
   auto done = [&] {
     const std::string& r = impl_->received;
-    return r.size() >= suffix.size() && r.compare(r.size() - suffix.size(), suffix.size(),
-                                                  suffix.data(), suffix.size()) == 0;
+    return r.size() >= suffix.size() &&
+           r.compare(r.size() - suffix.size(), suffix.size(), suffix.data(), suffix.size()) == 0;
   };
   while (!done() && impl_->read_some()) {
   }

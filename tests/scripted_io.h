@@ -15,7 +15,7 @@ namespace testing_io {
 
 /// One scripted read: the bytes it returns, or a failure.
 struct Read {
-  Read(const char* bytes) : bytes(bytes) {}  // NOLINT: implicit on purpose
+  Read(const char* bytes) : bytes(bytes) {}             // NOLINT: implicit on purpose
   Read(std::string bytes) : bytes(std::move(bytes)) {}  // NOLINT
   static Read error() {
     Read r("");
