@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "scripted_io.h"
@@ -84,6 +85,32 @@ TEST(RunDialogue, NameWithoutLineEndIsReportedOnce) {
                              "\r\nDen Buchstaben zugeordnete Zahlenwerte:\r\n\r\n"
                              "a: 1\r\nb: 2\r\nQuersumme des Namens: 3\r\n" +
                              kClosing);
+}
+
+// Answers every read with as many bytes as asked for, forever.
+class EndlessSource final : public console::ByteSource {
+ public:
+  explicit EndlessSource(std::string pattern) : pattern_(std::move(pattern)) {}
+  std::ptrdiff_t read(char* buffer, std::size_t size) override {
+    sizes.push_back(size);
+    for (std::size_t i = 0; i < size; ++i) buffer[i] = pattern_[(offset_ + i) % pattern_.size()];
+    offset_ += size;
+    return static_cast<std::ptrdiff_t>(size);
+  }
+  std::vector<std::size_t> sizes;
+
+ private:
+  std::string pattern_;
+  std::size_t offset_ = 0;
+};
+
+TEST(RunDialogue, EndlessInputTakesOneReadPerReader) {
+  for (const std::string& pattern : {std::string("a"), std::string("y\n"), std::string(1, '\0')}) {
+    EndlessSource source(pattern);
+    RecordingSink sink;
+    EXPECT_EQ(run_dialogue(source, sink), 0);
+    EXPECT_EQ(source.sizes, (std::vector<std::size_t>{16384, 1024})) << "pattern " << pattern;
+  }
 }
 
 }  // namespace

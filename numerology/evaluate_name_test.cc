@@ -123,5 +123,50 @@ TEST(EvaluateName, TakesAtMostOneHundredCharacters) {
   EXPECT_NE(sink.text().find("Quersumme des Namens: 800\r\n"), std::string::npos);
 }
 
+TEST(EvaluateName, EveryByteValueIsEchoedAsReadWithItsNumber) {
+  const char* const groups[] = {"", "aijqy", "bkr", "cgls", "dmt", "ehnx", "uvw", "oz", "fp"};
+  int expected_value[256] = {};
+  for (int number = 1; number <= 8; ++number) {
+    for (const char* c = groups[number]; *c != '\0'; ++c) expected_value[static_cast<unsigned char>(*c)] = number;
+  }
+  for (int byte = 0; byte <= 0xFF; ++byte) {
+    const char c = static_cast<char>(byte);
+    const std::string output = evaluate({std::string(1, c) + "\n"}).output;
+    if (c == '\n' || c == '\r' || c == '\x1a') {
+      // Line feed, CR LF, and Ctrl-Z first in a read: no character at all.
+      EXPECT_EQ(output, "Quersumme des Namens: 0\r\n") << "byte " << byte;
+      continue;
+    }
+    const std::string number = std::to_string(expected_value[byte]);
+    EXPECT_EQ(output, kHeader + c + ": " + number + "\r\nQuersumme des Namens: " + number + "\r\n")
+        << "byte " << byte;
+  }
+}
+
+// However the operating system splits or cuts the reads, the reading is the
+// one of the name the reader delivers.
+TEST(EvaluateName, ReadBoundariesAndCtrlZCutsChangeOnlyWhatTheNameIs) {
+  const std::string peter = evaluate({"peter\n"}).output;
+  EXPECT_EQ(evaluate({"p", "e", "t", "e", "r", "\n"}).output, peter);
+  EXPECT_EQ(evaluate({"peter\r", "\n"}).output, peter);
+  EXPECT_EQ(evaluate({"pet", "er\r\n"}).output, peter);
+
+  const std::string line = "peter\n";
+  for (std::size_t cut = 0; cut <= line.size(); ++cut) {
+    const std::string before = line.substr(0, cut);
+    std::string name;  // what a console delivers: the line up to Ctrl-Z, then the next line
+    if (cut == 0) {
+      name = "";
+    } else if (before.back() == '\n') {
+      name = "peter";
+    } else {
+      name = before + "ab";
+    }
+    EXPECT_EQ(evaluate({before + "\x1a" + line.substr(cut), "ab\n"}).output,
+              evaluate({name + "\n"}).output)
+        << "Ctrl-Z at " << cut;
+  }
+}
+
 }  // namespace
 }  // namespace numerology

@@ -3,9 +3,11 @@
 #ifndef QUIRVELANDOSTRABIK_TESTS_CHILD_PROCESS_H_
 #define QUIRVELANDOSTRABIK_TESTS_CHILD_PROCESS_H_
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace testing_io {
 
@@ -19,13 +21,32 @@ struct StdinFrom {
   static StdinFrom closed() { return {kClosed, {}}; }
 };
 
-/// A running child whose standard output is a pipe read by the test. Every
+/// What the child's standard output is connected to.
+struct StdoutTo {
+  enum Kind {
+    kPipe,            // read by the test
+    kPipeReaderGone,  // a pipe whose read end the test closed before the start
+    kNearlyFullPipe,  // a non-blocking pipe with a few bytes free, drained slowly
+    kFile,            // a file or device such as /dev/full
+    kClosed,
+  } kind = kPipe;
+  std::string path;  // for kFile
+
+  static StdoutTo pipe() { return {}; }
+  static StdoutTo pipe_reader_gone() { return {kPipeReaderGone, {}}; }
+  static StdoutTo nearly_full_pipe() { return {kNearlyFullPipe, {}}; }
+  static StdoutTo file(std::string path) { return {kFile, std::move(path)}; }
+  static StdoutTo closed() { return {kClosed, {}}; }
+};
+
+/// A running child, started with default signal dispositions. Every
 /// blocking call gives up after a generous time so that a hanging program
 /// fails its test instead of stalling the suite.
 class ChildProcess {
  public:
   /// Starts `program` with no arguments.
-  ChildProcess(const std::string& program, const StdinFrom& stdin_from);
+  ChildProcess(const std::string& program, const StdinFrom& stdin_from,
+               const StdoutTo& stdout_to = StdoutTo::pipe());
   ~ChildProcess();  // kills a child still running
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
@@ -38,7 +59,11 @@ class ChildProcess {
   /// the output ends; returns everything read since the start.
   const std::string& read_output_until(std::string_view suffix);
   /// Reads output until it ends; returns everything read since the start.
+  /// Output that does not go to a pipe of the test's reads as empty. For a
+  /// kNearlyFullPipe the filler comes first: see kPipeFiller.
   const std::string& read_all_output();
+  /// Sends `signal` to the child (POSIX signal numbers).
+  void send_signal(int signal);
   /// True if the child is still running after waiting `milliseconds`.
   bool still_running_after(int milliseconds);
   /// Waits for the child; returns its exit status, or 128 + the signal that
@@ -49,6 +74,11 @@ class ChildProcess {
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };
+
+/// How many filler bytes a kNearlyFullPipe holds before the child starts, and
+/// the byte they repeat.
+constexpr std::size_t kPipeFillerSize = 4096 - 16;
+constexpr char kPipeFiller = '#';
 
 /// Writes `bytes` to a new temporary file and returns its path; the file is
 /// removed at exit of the test process.

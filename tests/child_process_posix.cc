@@ -43,14 +43,20 @@ struct ChildProcess::Impl {
   std::string received;
   int status = -1;
   bool reaped = false;
+  bool slow = false;  // drain a few bytes at a time
 
   // Reads what is there; false once the output has ended or time ran out.
   bool read_some() {
+    if (output < 0) return false;
+    if (slow) {
+      const timespec pause{0, 2000000L};
+      ::nanosleep(&pause, nullptr);
+    }
     pollfd entry{output, POLLIN, 0};
     const int ready = ::poll(&entry, 1, kPatienceMs);
     if (ready <= 0) return false;
     char buffer[4096];
-    const ssize_t n = ::read(output, buffer, sizeof buffer);
+    const ssize_t n = ::read(output, buffer, slow ? 7 : sizeof buffer);
     if (n <= 0) return false;
     received.append(buffer, static_cast<std::size_t>(n));
     return true;
@@ -67,12 +73,10 @@ struct ChildProcess::Impl {
   }
 };
 
-ChildProcess::ChildProcess(const std::string& program, const StdinFrom& stdin_from)
+ChildProcess::ChildProcess(const std::string& program, const StdinFrom& stdin_from,
+                           const StdoutTo& stdout_to)
     : impl_(new Impl) {
   ::signal(SIGPIPE, SIG_IGN);  // the test writes to children that may have ended
-  int out_pipe[2];
-  check(::pipe2(out_pipe, O_CLOEXEC) == 0, "pipe");
-  impl_->output = out_pipe[0];
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -91,12 +95,55 @@ ChildProcess::ChildProcess(const std::string& program, const StdinFrom& stdin_fr
       posix_spawn_file_actions_addclose(&actions, STDIN_FILENO);
       break;
   }
-  posix_spawn_file_actions_adddup2(&actions, out_pipe[1], STDOUT_FILENO);
+
+  int out_pipe[2] = {-1, -1};
+  switch (stdout_to.kind) {
+    case StdoutTo::kPipe:
+    case StdoutTo::kPipeReaderGone:
+    case StdoutTo::kNearlyFullPipe:
+      check(::pipe2(out_pipe, O_CLOEXEC) == 0, "pipe");
+      posix_spawn_file_actions_adddup2(&actions, out_pipe[1], STDOUT_FILENO);
+      break;
+    case StdoutTo::kFile:
+      posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, stdout_to.path.c_str(), O_WRONLY,
+                                       0);
+      break;
+    case StdoutTo::kClosed:
+      posix_spawn_file_actions_addclose(&actions, STDOUT_FILENO);
+      break;
+  }
+  if (stdout_to.kind == StdoutTo::kPipeReaderGone) {
+    ::close(out_pipe[0]);
+    out_pipe[0] = -1;
+  }
+  if (stdout_to.kind == StdoutTo::kNearlyFullPipe) {
+    // Shrink the pipe to one page, fill all but a few bytes of it, and make
+    // the child's writes non-blocking so that they meet EAGAIN.
+    check(::fcntl(out_pipe[1], F_SETPIPE_SZ, 4096) >= 0, "F_SETPIPE_SZ");
+    const std::string filler(kPipeFillerSize, kPipeFiller);
+    check(::write(out_pipe[1], filler.data(), filler.size()) == static_cast<ssize_t>(filler.size()),
+          "fill pipe");
+    check(::fcntl(out_pipe[1], F_SETFL, O_NONBLOCK) == 0, "O_NONBLOCK");
+    impl_->slow = true;
+  }
+  impl_->output = out_pipe[0];
+
+  // The test ignores SIGPIPE; the child must start with the default action,
+  // so that only the program itself can protect it.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t defaults;
+  sigemptyset(&defaults);
+  sigaddset(&defaults, SIGPIPE);
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
 
   char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
-  const int error = ::posix_spawn(&impl_->pid, program.c_str(), &actions, nullptr, argv, environ);
+  const int error =
+      ::posix_spawn(&impl_->pid, program.c_str(), &actions, &attributes, argv, environ);
   posix_spawn_file_actions_destroy(&actions);
-  ::close(out_pipe[1]);
+  posix_spawnattr_destroy(&attributes);
+  if (out_pipe[1] >= 0) ::close(out_pipe[1]);
   if (in_pipe[0] >= 0) ::close(in_pipe[0]);
   errno = error;
   check(error == 0, "posix_spawn");
@@ -108,7 +155,7 @@ ChildProcess::~ChildProcess() {
     impl_->reap(0);
   }
   if (impl_->input >= 0) ::close(impl_->input);
-  ::close(impl_->output);
+  if (impl_->output >= 0) ::close(impl_->output);
 }
 
 void ChildProcess::write_input(std::string_view bytes) {
@@ -144,6 +191,8 @@ bool ChildProcess::still_running_after(int milliseconds) {
   ::nanosleep(&pause, nullptr);
   return !impl_->reap(WNOHANG);
 }
+
+void ChildProcess::send_signal(int signal) { ::kill(impl_->pid, signal); }
 
 int ChildProcess::wait_for_exit() {
   for (int waited = 0; waited < kPatienceMs; waited += 10) {

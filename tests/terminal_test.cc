@@ -1,0 +1,193 @@
+// The built program on a pseudo-terminal: canonical line input, Ctrl-D as
+// end of input, and the screen state while the program waits.
+
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+
+namespace {
+
+const std::string kProgram = QUIRVELANDOSTRABIK_PROGRAM;
+
+const std::string kScreenHeader =
+    "\r\n\r\n\r\n*****************Quirvelandostrabik***************\r\n"
+    "\abitte Namen eingeben: \r\n\r\n";
+const std::string kLetterHeader = "\r\nDen Buchstaben zugeordnete Zahlenwerte:\r\n\r\n";
+const std::string kClosing = "Ende: Taste druecken\r\n";
+const std::string kPeterReading = kLetterHeader +
+                                  "p: 8\r\ne: 5\r\nt: 4\r\ne: 5\r\nr: 2\r\n"
+                                  "Quersumme des Namens: 24\r\n"
+                                  "2. Quersumme des Namens: 6\r\n";
+
+constexpr int kPatienceMs = 20000;
+
+// The program on the slave side of a pty in canonical mode, as a login shell
+// would leave it, except that echo and output post-processing are off: the
+// master then reads exactly the bytes the program wrote (no echoed input, no
+// CR CR LF from the kernel's newline translation).
+class Terminal {
+ public:
+  Terminal() {
+    termios settings{};
+    settings.c_iflag = ICRNL | IXON;
+    settings.c_oflag = 0;
+    settings.c_cflag = CS8 | CREAD;
+    settings.c_lflag = ICANON | ISIG | IEXTEN;
+    settings.c_cc[VEOF] = 4;       // Ctrl-D
+    settings.c_cc[VINTR] = 3;      // Ctrl-C
+    settings.c_cc[VERASE] = 0x7f;  // Backspace
+    settings.c_cc[VKILL] = 0x15;   // Ctrl-U
+    settings.c_cc[VMIN] = 1;
+    cfsetispeed(&settings, B38400);
+    cfsetospeed(&settings, B38400);
+    pid_ = ::forkpty(&master_, nullptr, &settings, nullptr);
+    if (pid_ == 0) {
+      ::signal(SIGPIPE, SIG_DFL);
+      char* argv[] = {const_cast<char*>(kProgram.c_str()), nullptr};
+      ::execv(kProgram.c_str(), argv);
+      ::_exit(127);
+    }
+  }
+  ~Terminal() {
+    if (!reaped_) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+    ::close(master_);
+  }
+
+  bool started() const { return pid_ > 0; }
+
+  void type(std::string_view keys) {
+    ASSERT_EQ(::write(master_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
+  }
+
+  // Reads the screen until it ends with `suffix`; returns what was read since
+  // the previous call.
+  std::string read_until(std::string_view suffix) {
+    std::string screen;
+    while (!(screen.size() >= suffix.size() &&
+             screen.compare(screen.size() - suffix.size(), suffix.size(), suffix.data(),
+                            suffix.size()) == 0)) {
+      if (!read_some(&screen, kPatienceMs)) break;
+    }
+    return screen;
+  }
+
+  // What arrives on the screen within `ms` milliseconds.
+  std::string read_for(int ms) {
+    std::string screen;
+    while (read_some(&screen, ms)) {
+    }
+    return screen;
+  }
+
+  bool still_running_after(int ms) {
+    pause(ms);
+    return !reap(WNOHANG);
+  }
+
+  int wait_for_exit() {
+    for (int waited = 0; waited < kPatienceMs; waited += 10) {
+      if (reap(WNOHANG)) return status_;
+      pause(10);
+    }
+    return -1;
+  }
+
+ private:
+  static void pause(int ms) {
+    const timespec t{ms / 1000, (ms % 1000) * 1000000L};
+    ::nanosleep(&t, nullptr);
+  }
+
+  bool read_some(std::string* screen, int timeout_ms) {
+    pollfd entry{master_, POLLIN, 0};
+    if (::poll(&entry, 1, timeout_ms) <= 0) return false;
+    char buffer[4096];
+    const ssize_t n = ::read(master_, buffer, sizeof buffer);
+    if (n <= 0) return false;  // EIO once the program has ended
+    screen->append(buffer, static_cast<std::size_t>(n));
+    return true;
+  }
+
+  bool reap(int options) {
+    if (reaped_) return true;
+    int raw = 0;
+    if (::waitpid(pid_, &raw, options) != pid_) return false;
+    reaped_ = true;
+    status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+    return true;
+  }
+
+  int master_ = -1;
+  pid_t pid_ = -1;
+  bool reaped_ = false;
+  int status_ = -1;
+};
+
+TEST(Terminal, ScreenIsCompleteBeforeTypingAndALineArrivesOnlyWithEnter) {
+  Terminal terminal;
+  ASSERT_TRUE(terminal.started());
+  EXPECT_EQ(terminal.read_until(kScreenHeader), kScreenHeader);
+  EXPECT_EQ(terminal.read_for(100), "") << "the program waits for the name";
+  terminal.type("pet");
+  EXPECT_EQ(terminal.read_for(100), "") << "nothing arrives before Enter";
+  terminal.type("er\r");
+  EXPECT_EQ(terminal.read_until(kClosing), kPeterReading + kClosing);
+  terminal.type("\r");
+  terminal.type("   \r");
+  EXPECT_TRUE(terminal.still_running_after(100)) << "Enter and blanks keep it waiting";
+  terminal.type("x\r");
+  EXPECT_EQ(terminal.wait_for_exit(), 0);
+}
+
+TEST(Terminal, OverlongLineIsOneReadWhoseRestNeverReachesTheClosingWait) {
+  Terminal terminal;
+  ASSERT_TRUE(terminal.started());
+  terminal.read_until(kScreenHeader);
+  terminal.type(std::string(150, 'o') + "\r");
+  std::string expected = kLetterHeader;
+  for (int i = 0; i < 100; ++i) expected += "o: 7\r\n";
+  expected += "Quersumme des Namens: 700\r\n2. Quersumme des Namens: 7\r\n" + kClosing;
+  EXPECT_EQ(terminal.read_until(kClosing), expected);
+  EXPECT_TRUE(terminal.still_running_after(150)) << "the 50 further o's were not the answer";
+  terminal.type("-7\r");
+  EXPECT_EQ(terminal.wait_for_exit(), 0);
+}
+
+TEST(Terminal, CtrlDEndsTheNameAndTheClosingWaitStillReadsTheTerminal) {
+  for (const char* closing_keys : {"42\r", "\x04"}) {
+    Terminal terminal;
+    ASSERT_TRUE(terminal.started());
+    terminal.read_until(kScreenHeader);
+    terminal.type("\x04");
+    EXPECT_EQ(terminal.read_until(kClosing), "Quersumme des Namens: 0\r\n" + kClosing);
+    terminal.type("\r");
+    EXPECT_TRUE(terminal.still_running_after(100));
+    terminal.type(closing_keys);
+    EXPECT_EQ(terminal.wait_for_exit(), 0);
+  }
+}
+
+TEST(Terminal, CtrlDAfterCharactersDeliversThemAndCtrlDAtTheClosingWaitEndsIt) {
+  Terminal terminal;
+  ASSERT_TRUE(terminal.started());
+  terminal.read_until(kScreenHeader);
+  terminal.type("pe\x04");  // delivers "pe" without a line end
+  terminal.type("ter\r");
+  EXPECT_EQ(terminal.read_until(kClosing), kPeterReading + kClosing);
+  terminal.type("\x04");
+  EXPECT_EQ(terminal.wait_for_exit(), 0);
+}
+
+}  // namespace
