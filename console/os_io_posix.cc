@@ -63,7 +63,7 @@ PosixOutput output;
 void prepare_standard_streams() {
   // A reader that went away must not end the program; write() then fails
   // with EPIPE, which is ignored like every other output error.
-  ::signal(SIGPIPE, SIG_IGN);
+  (void)::signal(SIGPIPE, SIG_IGN);
 }
 
 ByteSource& standard_input() { return input; }

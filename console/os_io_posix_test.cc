@@ -16,7 +16,7 @@ namespace console {
 namespace {
 
 std::atomic<int> interruptions{0};
-void count_interruption(int) { ++interruptions; }
+void count_interruption(int /*signal*/) { ++interruptions; }
 
 void pause_ms(long ms) {
   const timespec t{0, ms * 1000000L};

@@ -18,7 +18,7 @@ void TextOutput::write(std::string_view text) {
 
 void TextOutput::write_number(std::int32_t value) {
   // Work on the magnitude as unsigned so that INT32_MIN needs no special case.
-  std::uint32_t magnitude = static_cast<std::uint32_t>(value);
+  auto magnitude = static_cast<std::uint32_t>(value);
   if (value < 0) {
     put('-');
     magnitude = 0U - magnitude;

@@ -40,7 +40,7 @@ class TextOutput {
   void flush();
 
   ByteSink& sink_;
-  char pending_[256];
+  char pending_[256] = {};
   std::size_t size_ = 0;
 };
 

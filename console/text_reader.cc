@@ -42,11 +42,21 @@ bool TextReader::fill() {
 
   std::size_t size = 0;
   if (lookahead_ != kEndOfInput) {
-    // The byte read ahead is delivered on its own: reading more now could
-    // block although the byte may complete what the caller is waiting for.
+    // The byte read ahead starts this read. Anything but a CR is delivered on
+    // its own: reading more now could block although the byte may complete
+    // what the caller waits for. A CR needs its own look-ahead anyway, so the
+    // read goes on in full; otherwise a run of CRs would cost a read per byte.
     buffer_[0] = static_cast<char>(lookahead_);
     lookahead_ = kEndOfInput;
     size = 1;
+    if (buffer_[0] == '\r' && read_size_ > 1) {
+      const std::ptrdiff_t n = source_.read(buffer_ + 1, read_size_ - 1);
+      if (n > 0) {
+        size += static_cast<std::size_t>(n);
+      } else {
+        at_end_ = true;  // after the CR has been delivered
+      }
+    }
   } else {
     const std::ptrdiff_t n = source_.read(buffer_, read_size_);
     if (n <= 0) {
@@ -67,7 +77,7 @@ bool TextReader::fill() {
 
   // A CR that ended the raw read may be the first half of a CR LF split
   // across two reads. A CR before a Ctrl-Z cut is followed by Ctrl-Z: no LF.
-  if (ctrl_z == nullptr && buffer_[size - 1] == '\r') {
+  if (ctrl_z == nullptr && !at_end_ && buffer_[size - 1] == '\r') {
     char next = 0;
     if (source_.read(&next, 1) == 1) {
       if (next == '\n') {

@@ -23,7 +23,8 @@ constexpr std::size_t kIntegerReadSize = 1024;
 ///    with everything after it in that read;
 ///  - CR LF becomes LF; any other CR is an ordinary byte. When CR is the last
 ///    byte a read returned, one more byte is read to look ahead: LF merges with
-///    the CR, anything else is kept as the sole content of the next read.
+///    the CR; anything else starts the next read, which is that byte alone
+///    unless it is a CR again.
 /// A read that returns 0 bytes or fails is end of input. Once met, end of input
 /// stays: later calls return kEndOfInput without reading again.
 ///

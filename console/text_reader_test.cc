@@ -108,6 +108,12 @@ TEST(TextReader, ReadsAskForTheReaderSizeAndOnlyWhenTheBufferIsEmpty) {
   TextReader lookahead_reader(split, answer_buffer, sizeof answer_buffer);
   EXPECT_EQ(drain(lookahead_reader), "ab\n");
   EXPECT_EQ(split.requested_sizes(), (Sizes{1024, 1, 1024})) << "one byte read ahead";
+
+  ScriptedSource carriage_returns{"a\r", "\r\r\r\r\r\r\r\r\n"};
+  TextReader cr_reader(carriage_returns, answer_buffer, sizeof answer_buffer);
+  EXPECT_EQ(drain(cr_reader), "a\r\r\r\r\r\r\r\r\n");
+  EXPECT_EQ(carriage_returns.requested_sizes(), (Sizes{1024, 1, 1023, 1024}))
+      << "a CR read ahead continues with a full read, not a read per CR";
 }
 
 TEST(TextReader, TwoReadersOnOneSourceNeverShareBufferedBytesOrEndOfInput) {

@@ -110,6 +110,7 @@ TEST(EvaluateName, TakesAtMostOneHundredCharacters) {
   EXPECT_EQ(e.output.substr(e.output.size() - tail.size()), tail);
 
   std::vector<Read> one_byte_reads;
+  one_byte_reads.reserve(120);
   for (int i = 0; i < 120; ++i) one_byte_reads.emplace_back(std::string(1, 'p'));
   ScriptedSource source(one_byte_reads);
   RecordingSink sink;
@@ -127,7 +128,8 @@ TEST(EvaluateName, EveryByteValueIsEchoedAsReadWithItsNumber) {
   const char* const groups[] = {"", "aijqy", "bkr", "cgls", "dmt", "ehnx", "uvw", "oz", "fp"};
   int expected_value[256] = {};
   for (int number = 1; number <= 8; ++number) {
-    for (const char* c = groups[number]; *c != '\0'; ++c) expected_value[static_cast<unsigned char>(*c)] = number;
+    for (const char* c = groups[number]; *c != '\0'; ++c)
+      expected_value[static_cast<unsigned char>(*c)] = number;
   }
   for (int byte = 0; byte <= 0xFF; ++byte) {
     const char c = static_cast<char>(byte);

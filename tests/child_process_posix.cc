@@ -8,14 +8,12 @@
 #include <time.h>
 #include <unistd.h>
 
-#include <cstring>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "child_process.h"
-
-extern char** environ;
 
 namespace testing_io {
 namespace {
@@ -23,7 +21,8 @@ namespace {
 constexpr int kPatienceMs = 20000;
 
 void check(bool ok, const char* what) {
-  if (!ok) throw std::runtime_error(std::string(what) + ": " + std::strerror(errno));
+  if (!ok)
+    throw std::runtime_error(std::string(what) + ": " + std::generic_category().message(errno));
 }
 
 struct TemporaryFiles {
@@ -76,7 +75,7 @@ struct ChildProcess::Impl {
 ChildProcess::ChildProcess(const std::string& program, const StdinFrom& stdin_from,
                            const StdoutTo& stdout_to)
     : impl_(new Impl) {
-  ::signal(SIGPIPE, SIG_IGN);  // the test writes to children that may have ended
+  (void)::signal(SIGPIPE, SIG_IGN);  // the test writes to children that may have ended
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);

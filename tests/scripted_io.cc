@@ -1,7 +1,6 @@
 #include "scripted_io.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace testing_io {
 
@@ -14,7 +13,7 @@ std::ptrdiff_t ScriptedSource::read(char* buffer, std::size_t size) {
     return -1;
   }
   const std::size_t n = std::min(size, current.bytes.size());
-  std::memcpy(buffer, current.bytes.data(), n);
+  std::copy_n(current.bytes.data(), n, buffer);
   current.bytes.erase(0, n);
   if (current.bytes.empty()) ++next_;
   return static_cast<std::ptrdiff_t>(n);

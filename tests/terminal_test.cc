@@ -51,7 +51,7 @@ class Terminal {
     cfsetospeed(&settings, B38400);
     pid_ = ::forkpty(&master_, nullptr, &settings, nullptr);
     if (pid_ == 0) {
-      ::signal(SIGPIPE, SIG_DFL);
+      (void)::signal(SIGPIPE, SIG_DFL);
       char* argv[] = {const_cast<char*>(kProgram.c_str()), nullptr};
       ::execv(kProgram.c_str(), argv);
       ::_exit(127);
@@ -67,7 +67,7 @@ class Terminal {
 
   bool started() const { return pid_ > 0; }
 
-  void type(std::string_view keys) {
+  void type(std::string_view keys) const {
     ASSERT_EQ(::write(master_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
   }
 
