@@ -6,19 +6,18 @@
 #include <utility>
 #include <vector>
 
+#include "expected_output.h"
 #include "scripted_io.h"
 
 namespace dialogue {
 namespace {
 
+using expected::kClosing;
+using expected::kScreenHeader;
+
 using testing_io::Read;
 using testing_io::RecordingSink;
 using testing_io::ScriptedSource;
-
-const std::string kScreenHeader =
-    "\r\n\r\n\r\n*****************Quirvelandostrabik***************\r\n"
-    "\abitte Namen eingeben: \r\n\r\n";
-const std::string kClosing = "Ende: Taste druecken\r\n";
 
 TEST(RunDialogue, PeterFromTheConsoleByteForByteAndLineByLine) {
   ScriptedSource source{"peter\r\n", "42\r\n"};

@@ -12,18 +12,18 @@
 #include <vector>
 
 #include "dialogue/dialogue.h"
+#include "expected_output.h"
 #include "scripted_io.h"
 
 namespace {
 
-const std::string kScreenHeader =
-    "\r\n\r\n\r\n*****************Quirvelandostrabik***************\r\n"
-    "\abitte Namen eingeben: \r\n\r\n";
-const std::string kLetterHeader = "\r\nDen Buchstaben zugeordnete Zahlenwerte:\r\n\r\n";
+using expected::kClosing;
+using expected::kLetterHeader;
+using expected::kScreenHeader;
+
 const std::string kTotalLabel = "Quersumme des Namens: ";
 const std::string kSecondLabel = "2. Quersumme des Namens: ";
 const std::string kThirdLabel = "3. Quersumme des Namens: ";
-const std::string kClosing = "Ende: Taste druecken\r\n";
 
 void require(bool condition) {
   if (!condition) std::abort();

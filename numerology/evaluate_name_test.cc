@@ -4,16 +4,17 @@
 
 #include <string>
 
+#include "expected_output.h"
 #include "scripted_io.h"
 
 namespace numerology {
 namespace {
 
+using expected::kLetterHeader;
+
 using testing_io::Read;
 using testing_io::RecordingSink;
 using testing_io::ScriptedSource;
-
-const std::string kHeader = "\r\nDen Buchstaben zugeordnete Zahlenwerte:\r\n\r\n";
 
 struct Evaluation {
   std::string output;
@@ -39,22 +40,22 @@ Evaluation evaluate(std::initializer_list<Read> reads) {
 }
 
 TEST(EvaluateName, ReportsEachCharacterUnderOneHeaderThenTheTotal) {
-  EXPECT_EQ(evaluate({"peter\n"}).output, kHeader +
+  EXPECT_EQ(evaluate({"peter\n"}).output, kLetterHeader +
                                               "p: 8\r\ne: 5\r\nt: 4\r\ne: 5\r\nr: 2\r\n"
                                               "Quersumme des Namens: 24\r\n"
                                               "2. Quersumme des Namens: 6\r\n");
   EXPECT_EQ(evaluate({"Anna\n"}).output,
-            kHeader +
+            kLetterHeader +
                 "A: 0\r\nn: 5\r\nn: 5\r\na: 1\r\nQuersumme des Namens: 11\r\n"
                 "2. Quersumme des Namens: 2\r\n");
   EXPECT_EQ(evaluate({"a b\r\n"}).output,
-            kHeader + "a: 1\r\n : 0\r\nb: 2\r\nQuersumme des Namens: 3\r\n")
+            kLetterHeader + "a: 1\r\n : 0\r\nb: 2\r\nQuersumme des Namens: 3\r\n")
       << "a blank is a character; the CR of CR LF is not";
   EXPECT_EQ(evaluate({"a\rb\n"}).output,
-            kHeader + "a: 1\r\n\r: 0\r\nb: 2\r\nQuersumme des Namens: 3\r\n")
+            kLetterHeader + "a: 1\r\n\r: 0\r\nb: 2\r\nQuersumme des Namens: 3\r\n")
       << "a lone CR is echoed as it is";
   EXPECT_EQ(evaluate({std::string("\xE4\0\xFF\n", 4)}).output,
-            kHeader + "\xE4: 0\r\n" + std::string("\0: 0\r\n", 6) +
+            kLetterHeader + "\xE4: 0\r\n" + std::string("\0: 0\r\n", 6) +
                 "\xFF: 0\r\nQuersumme des Namens: 0\r\n");
   EXPECT_EQ(evaluate({"peter\n"}).writes, 3U + 5U + 2U) << "one write per line";
 }
@@ -72,27 +73,27 @@ TEST(EvaluateName, EmptyNameWritesOnlyTheTotal) {
 
 TEST(EvaluateName, EndOfInputEndsTheNameLikeALineFeed) {
   const Evaluation e = evaluate({"ab"});
-  EXPECT_EQ(e.output, kHeader + "a: 1\r\nb: 2\r\nQuersumme des Namens: 3\r\n");
+  EXPECT_EQ(e.output, kLetterHeader + "a: 1\r\nb: 2\r\nQuersumme des Namens: 3\r\n");
   EXPECT_EQ(e.reads, 2U) << "no read after end of input";
   EXPECT_EQ(evaluate({"ab", Read::error(), "cd\n"}).output,
-            kHeader + "a: 1\r\nb: 2\r\nQuersumme des Namens: 3\r\n");
+            kLetterHeader + "a: 1\r\nb: 2\r\nQuersumme des Namens: 3\r\n");
   EXPECT_EQ(evaluate({"ab\x1a"
                       "cd\n",
                       "ef\n"})
                 .output,
-            kHeader +
+            kLetterHeader +
                 "a: 1\r\nb: 2\r\ne: 5\r\nf: 8\r\nQuersumme des Namens: 16\r\n"
                 "2. Quersumme des Namens: 7\r\n")
       << "Ctrl-Z after characters drops the rest of that line only";
   EXPECT_EQ(evaluate({"ab", "\x1a", "cd\n"}).output,
-            kHeader + "a: 1\r\nb: 2\r\nQuersumme des Namens: 3\r\n");
+            kLetterHeader + "a: 1\r\nb: 2\r\nQuersumme des Namens: 3\r\n");
 }
 
 TEST(EvaluateName, TakesAtMostOneHundredCharacters) {
   std::string expected_lines;
   for (int i = 0; i < 100; ++i) expected_lines += "f: 8\r\n";
-  const std::string reading =
-      kHeader + expected_lines + "Quersumme des Namens: 800\r\n" + "2. Quersumme des Namens: 8\r\n";
+  const std::string reading = kLetterHeader + expected_lines + "Quersumme des Namens: 800\r\n" +
+                              "2. Quersumme des Namens: 8\r\n";
 
   Evaluation e = evaluate({std::string(100, 'f') + "\n"});
   EXPECT_EQ(e.output, reading);
@@ -140,7 +141,8 @@ TEST(EvaluateName, EveryByteValueIsEchoedAsReadWithItsNumber) {
       continue;
     }
     const std::string number = std::to_string(expected_value[byte]);
-    EXPECT_EQ(output, kHeader + c + ": " + number + "\r\nQuersumme des Namens: " + number + "\r\n")
+    EXPECT_EQ(output,
+              kLetterHeader + c + ": " + number + "\r\nQuersumme des Namens: " + number + "\r\n")
         << "byte " << byte;
   }
 }

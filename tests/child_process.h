@@ -71,8 +71,13 @@ class ChildProcess {
   int wait_for_exit();
 
  private:
+  // Appends what the child wrote next to received_; false once the output
+  // has ended or nothing arrived in time.
+  bool read_some();
+
   struct Impl;
   std::unique_ptr<Impl> impl_;
+  std::string received_;
 };
 
 /// How many filler bytes a kNearlyFullPipe holds before the child starts, and

@@ -39,13 +39,12 @@ struct ChildProcess::Impl {
   pid_t pid = -1;
   int input = -1;   // the test's end of the child's stdin pipe
   int output = -1;  // the test's end of the child's stdout pipe
-  std::string received;
   int status = -1;
   bool reaped = false;
   bool slow = false;  // drain a few bytes at a time
 
   // Reads what is there; false once the output has ended or time ran out.
-  bool read_some() {
+  bool read_some(std::string& received) {
     if (output < 0) return false;
     if (slow) {
       const timespec pause{0, 2000000L};
@@ -168,28 +167,13 @@ void ChildProcess::close_input() {
   impl_->input = -1;
 }
 
-const std::string& ChildProcess::read_output_until(std::string_view suffix) {
-  auto done = [&] {
-    const std::string& r = impl_->received;
-    return r.size() >= suffix.size() &&
-           r.compare(r.size() - suffix.size(), suffix.size(), suffix.data(), suffix.size()) == 0;
-  };
-  while (!done() && impl_->read_some()) {
-  }
-  return impl_->received;
-}
-
-const std::string& ChildProcess::read_all_output() {
-  while (impl_->read_some()) {
-  }
-  return impl_->received;
-}
-
 bool ChildProcess::still_running_after(int milliseconds) {
   const timespec pause{milliseconds / 1000, (milliseconds % 1000) * 1000000L};
   ::nanosleep(&pause, nullptr);
   return !impl_->reap(WNOHANG);
 }
+
+bool ChildProcess::read_some() { return impl_->read_some(received_); }
 
 void ChildProcess::send_signal(int signal) { ::kill(impl_->pid, signal); }
 

@@ -59,10 +59,9 @@ struct ChildProcess::Impl {
   HANDLE process = nullptr;
   HANDLE input = nullptr;   // the test's end of the child's stdin pipe
   HANDLE output = nullptr;  // the test's end of the child's stdout pipe
-  std::string received;
 
   // Reads what is there; false once the output has ended or time ran out.
-  bool read_some() {
+  bool read_some(std::string& received) {
     if (output == nullptr) return false;
     for (DWORD waited = 0; waited < kPatienceMs; waited += 5) {
       DWORD available = 0;
@@ -150,22 +149,7 @@ void ChildProcess::close_input() {
   impl_->input = nullptr;
 }
 
-const std::string& ChildProcess::read_output_until(std::string_view suffix) {
-  auto done = [&] {
-    const std::string& r = impl_->received;
-    return r.size() >= suffix.size() &&
-           r.compare(r.size() - suffix.size(), suffix.size(), suffix.data(), suffix.size()) == 0;
-  };
-  while (!done() && impl_->read_some()) {
-  }
-  return impl_->received;
-}
-
-const std::string& ChildProcess::read_all_output() {
-  while (impl_->read_some()) {
-  }
-  return impl_->received;
-}
+bool ChildProcess::read_some() { return impl_->read_some(received_); }
 
 void ChildProcess::send_signal(int /*signal*/) {
   throw std::runtime_error("signals are not supported on Windows");

@@ -5,23 +5,19 @@
 #include <string>
 
 #include "child_process.h"
+#include "expected_output.h"
 
 namespace {
+
+using expected::kClosing;
+using expected::kLetterHeader;
+using expected::kPeterReading;
+using expected::kScreenHeader;
 
 using testing_io::ChildProcess;
 using testing_io::StdinFrom;
 
 const std::string kProgram = QUIRVELANDOSTRABIK_PROGRAM;
-
-const std::string kScreenHeader =
-    "\r\n\r\n\r\n*****************Quirvelandostrabik***************\r\n"
-    "\abitte Namen eingeben: \r\n\r\n";
-const std::string kLetterHeader = "\r\nDen Buchstaben zugeordnete Zahlenwerte:\r\n\r\n";
-const std::string kClosing = "Ende: Taste druecken\r\n";
-const std::string kPeterReading = kLetterHeader +
-                                  "p: 8\r\ne: 5\r\nt: 4\r\ne: 5\r\nr: 2\r\n"
-                                  "Quersumme des Namens: 24\r\n"
-                                  "2. Quersumme des Namens: 6\r\n";
 
 struct Outcome {
   std::string output;

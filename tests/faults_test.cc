@@ -8,8 +8,12 @@
 #include <string>
 
 #include "child_process.h"
+#include "expected_output.h"
 
 namespace {
+
+using expected::kClosing;
+using expected::kScreenHeader;
 
 using testing_io::ChildProcess;
 using testing_io::StdinFrom;
@@ -17,16 +21,7 @@ using testing_io::StdoutTo;
 
 const std::string kProgram = QUIRVELANDOSTRABIK_PROGRAM;
 
-const std::string kScreenHeader =
-    "\r\n\r\n\r\n*****************Quirvelandostrabik***************\r\n"
-    "\abitte Namen eingeben: \r\n\r\n";
-const std::string kClosing = "Ende: Taste druecken\r\n";
-const std::string kPeterRun = kScreenHeader +
-                              "\r\nDen Buchstaben zugeordnete Zahlenwerte:\r\n\r\n"
-                              "p: 8\r\ne: 5\r\nt: 4\r\ne: 5\r\nr: 2\r\n"
-                              "Quersumme des Namens: 24\r\n"
-                              "2. Quersumme des Namens: 6\r\n" +
-                              kClosing;
+const std::string kPeterRun = kScreenHeader + expected::kPeterReading + kClosing;
 const std::string kEmptyRun = kScreenHeader + "Quersumme des Namens: 0\r\n" + kClosing;
 
 TEST(Faults, BrokenStandardOutputNeverStopsTheRunNorChangesTheStatus) {

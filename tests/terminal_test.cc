@@ -14,19 +14,16 @@
 #include <string>
 #include <string_view>
 
+#include "expected_output.h"
+
 namespace {
 
-const std::string kProgram = QUIRVELANDOSTRABIK_PROGRAM;
+using expected::kClosing;
+using expected::kLetterHeader;
+using expected::kPeterReading;
+using expected::kScreenHeader;
 
-const std::string kScreenHeader =
-    "\r\n\r\n\r\n*****************Quirvelandostrabik***************\r\n"
-    "\abitte Namen eingeben: \r\n\r\n";
-const std::string kLetterHeader = "\r\nDen Buchstaben zugeordnete Zahlenwerte:\r\n\r\n";
-const std::string kClosing = "Ende: Taste druecken\r\n";
-const std::string kPeterReading = kLetterHeader +
-                                  "p: 8\r\ne: 5\r\nt: 4\r\ne: 5\r\nr: 2\r\n"
-                                  "Quersumme des Namens: 24\r\n"
-                                  "2. Quersumme des Namens: 6\r\n";
+const std::string kProgram = QUIRVELANDOSTRABIK_PROGRAM;
 
 constexpr int kPatienceMs = 20000;
 
