@@ -79,12 +79,12 @@ bool TextReader::fill() {
   // across two reads. A CR before a Ctrl-Z cut is followed by Ctrl-Z: no LF.
   if (ctrl_z == nullptr && !at_end_ && buffer_[size - 1] == '\r') {
     char next = 0;
-    if (source_.read(&next, 1) == 1) {
-      if (next == '\n') {
-        buffer_[size - 1] = '\n';
-      } else {
-        lookahead_ = static_cast<unsigned char>(next);
-      }
+    if (source_.read(&next, 1) != 1) {
+      at_end_ = true;  // after this read's bytes have been delivered
+    } else if (next == '\n') {
+      buffer_[size - 1] = '\n';
+    } else {
+      lookahead_ = static_cast<unsigned char>(next);
     }
   }
   end_ = size;

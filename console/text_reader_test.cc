@@ -79,6 +79,13 @@ TEST(TextReader, EndOfInputAndErrorsStayWithoutFurtherReads) {
     EXPECT_EQ(source.remaining(), 1U);
   }
   {
+    ScriptedSource source{"ab\r", "", "cd\n"};
+    char buffer[16];
+    TextReader reader(source, buffer, sizeof buffer);
+    EXPECT_EQ(drain(reader), "ab\r") << "end of input met while looking ahead";
+    EXPECT_EQ(source.remaining(), 1U);
+  }
+  {
     ScriptedSource source{"\x1a", "cd\n"};
     char buffer[16];
     TextReader reader(source, buffer, sizeof buffer);
