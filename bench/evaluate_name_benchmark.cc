@@ -48,7 +48,8 @@ void BM_EvaluateName(benchmark::State& state) {
   CountingSink sink;
   char buffer[console::kCharacterReadSize];
   for (auto _ : state) {
-    console::TextReader reader(source, buffer, sizeof buffer);
+    console::TextModeInput reader_input(source);
+    console::TextReader reader(reader_input, buffer, sizeof buffer);
     console::TextOutput out(sink);
     numerology::evaluate_name(reader, out);
   }

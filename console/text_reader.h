@@ -1,4 +1,4 @@
-// Text-mode input: one buffered reader of standard input.
+// Buffered readers of text-mode input, and the formatted integer extraction.
 
 #ifndef QUIRVELANDOSTRABIK_CONSOLE_TEXT_READER_H_
 #define QUIRVELANDOSTRABIK_CONSOLE_TEXT_READER_H_
@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "console/os_io.h"
+#include "console/text_mode_input.h"
 
 namespace console {
 
@@ -15,27 +15,17 @@ constexpr std::size_t kCharacterReadSize = 16384;
 /// Bytes per read of the reader behind the formatted integer extraction.
 constexpr std::size_t kIntegerReadSize = 1024;
 
-/// A buffered reader with its own buffer and its own end-of-input state.
-///
-/// Each raw read is converted as a text-mode console stream converts it:
-///  - a read that begins with Ctrl-Z (0x1A) is end of input;
-///  - otherwise the read is cut at its first Ctrl-Z, which is dropped together
-///    with everything after it in that read;
-///  - CR LF becomes LF; any other CR is an ordinary byte. When CR is the last
-///    byte a read returned, one more byte is read to look ahead: LF merges with
-///    the CR; anything else starts the next read, which is that byte alone
-///    unless it is a CR again.
-/// A read that returns 0 bytes or fails is end of input. Once met, end of input
-/// stays: later calls return kEndOfInput without reading again.
-///
-/// Several readers may share one source; none sees what another buffered.
+/// A buffered reader with its own buffer and its own end-of-input state, over
+/// the text-mode input of a handle that other readers may share. None sees
+/// what another buffered. Once this reader has met end of input it stays
+/// there: later calls return kEndOfInput without reading again.
 class TextReader {
  public:
   static constexpr int kEndOfInput = -1;
 
-  /// `source` and `buffer` (`read_size` > 0 bytes) must outlive the reader.
-  TextReader(ByteSource& source, char* buffer, std::size_t read_size)
-      : source_(source), buffer_(buffer), read_size_(read_size) {}
+  /// `input` and `buffer` (`read_size` > 0 bytes) must outlive the reader.
+  TextReader(TextModeInput& input, char* buffer, std::size_t read_size)
+      : input_(input), buffer_(buffer), read_size_(read_size) {}
   TextReader(const TextReader&) = delete;
   TextReader& operator=(const TextReader&) = delete;
 
@@ -45,15 +35,14 @@ class TextReader {
   int peek();
 
  private:
-  // Refills the buffer from one raw read; false at end of input.
+  // Refills the buffer from one text-mode read; false at end of input.
   bool fill();
 
-  ByteSource& source_;
+  TextModeInput& input_;
   char* const buffer_;
   const std::size_t read_size_;
   std::size_t begin_ = 0;
   std::size_t end_ = 0;
-  int lookahead_ = kEndOfInput;  // byte read ahead after a trailing CR
   bool at_end_ = false;
 };
 

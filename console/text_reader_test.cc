@@ -26,7 +26,8 @@ std::string drain(TextReader& reader) {
 std::string convert(std::initializer_list<Read> reads) {
   ScriptedSource source(reads);
   char buffer[kCharacterReadSize];
-  TextReader reader(source, buffer, sizeof buffer);
+  TextModeInput reader_input(source);
+  TextReader reader(reader_input, buffer, sizeof buffer);
   return drain(reader);
 }
 
@@ -63,7 +64,8 @@ TEST(TextReader, EndOfInputAndErrorsStayWithoutFurtherReads) {
   {
     ScriptedSource source{"ab", "", "cd\n"};
     char buffer[16];
-    TextReader reader(source, buffer, sizeof buffer);
+    TextModeInput reader_input(source);
+    TextReader reader(reader_input, buffer, sizeof buffer);
     EXPECT_EQ(drain(reader), "ab");
     EXPECT_EQ(reader.get(), TextReader::kEndOfInput);
     EXPECT_EQ(reader.peek(), TextReader::kEndOfInput);
@@ -73,7 +75,8 @@ TEST(TextReader, EndOfInputAndErrorsStayWithoutFurtherReads) {
   {
     ScriptedSource source{"ab", Read::error(), "cd\n"};
     char buffer[16];
-    TextReader reader(source, buffer, sizeof buffer);
+    TextModeInput reader_input(source);
+    TextReader reader(reader_input, buffer, sizeof buffer);
     EXPECT_EQ(drain(reader), "ab");
     EXPECT_EQ(reader.get(), TextReader::kEndOfInput);
     EXPECT_EQ(source.remaining(), 1U);
@@ -81,14 +84,16 @@ TEST(TextReader, EndOfInputAndErrorsStayWithoutFurtherReads) {
   {
     ScriptedSource source{"ab\r", "", "cd\n"};
     char buffer[16];
-    TextReader reader(source, buffer, sizeof buffer);
+    TextModeInput reader_input(source);
+    TextReader reader(reader_input, buffer, sizeof buffer);
     EXPECT_EQ(drain(reader), "ab\r") << "end of input met while looking ahead";
     EXPECT_EQ(source.remaining(), 1U);
   }
   {
     ScriptedSource source{"\x1a", "cd\n"};
     char buffer[16];
-    TextReader reader(source, buffer, sizeof buffer);
+    TextModeInput reader_input(source);
+    TextReader reader(reader_input, buffer, sizeof buffer);
     EXPECT_EQ(reader.get(), TextReader::kEndOfInput);
     EXPECT_EQ(reader.get(), TextReader::kEndOfInput);
     EXPECT_EQ(source.remaining(), 1U);
@@ -99,7 +104,8 @@ TEST(TextReader, ReadsAskForTheReaderSizeAndOnlyWhenTheBufferIsEmpty) {
   const std::string big(20000, 'a');
   ScriptedSource source{big};
   char name_buffer[kCharacterReadSize];
-  TextReader reader(source, name_buffer, sizeof name_buffer);
+  TextModeInput reader_input(source);
+  TextReader reader(reader_input, name_buffer, sizeof name_buffer);
   for (std::size_t i = 0; i < kCharacterReadSize; ++i) ASSERT_EQ(reader.get(), 'a');
   EXPECT_EQ(source.requested_sizes(), (Sizes{16384}));
   EXPECT_EQ(reader.get(), 'a');
@@ -107,17 +113,20 @@ TEST(TextReader, ReadsAskForTheReaderSizeAndOnlyWhenTheBufferIsEmpty) {
 
   ScriptedSource small_source{big};
   char answer_buffer[kIntegerReadSize];
-  TextReader answer_reader(small_source, answer_buffer, sizeof answer_buffer);
+  TextModeInput answer_reader_input(small_source);
+  TextReader answer_reader(answer_reader_input, answer_buffer, sizeof answer_buffer);
   EXPECT_EQ(answer_reader.peek(), 'a');
   EXPECT_EQ(small_source.requested_sizes(), (Sizes{1024}));
 
   ScriptedSource split{"ab\r", "\n"};
-  TextReader lookahead_reader(split, answer_buffer, sizeof answer_buffer);
+  TextModeInput lookahead_reader_input(split);
+  TextReader lookahead_reader(lookahead_reader_input, answer_buffer, sizeof answer_buffer);
   EXPECT_EQ(drain(lookahead_reader), "ab\n");
   EXPECT_EQ(split.requested_sizes(), (Sizes{1024, 1, 1024})) << "one byte read ahead";
 
   ScriptedSource carriage_returns{"a\r", "\r\r\r\r\r\r\r\r\n"};
-  TextReader cr_reader(carriage_returns, answer_buffer, sizeof answer_buffer);
+  TextModeInput cr_reader_input(carriage_returns);
+  TextReader cr_reader(cr_reader_input, answer_buffer, sizeof answer_buffer);
   EXPECT_EQ(drain(cr_reader), "a\r\r\r\r\r\r\r\r\n");
   EXPECT_EQ(carriage_returns.requested_sizes(), (Sizes{1024, 1, 1023, 1024}))
       << "a CR read ahead continues with a full read, not a read per CR";
@@ -127,8 +136,9 @@ TEST(TextReader, TwoReadersOnOneSourceNeverShareBufferedBytesOrEndOfInput) {
   ScriptedSource source{"peter\n42\n", "", "x\n"};
   char name_buffer[kCharacterReadSize];
   char answer_buffer[kIntegerReadSize];
-  TextReader name_reader(source, name_buffer, sizeof name_buffer);
-  TextReader answer_reader(source, answer_buffer, sizeof answer_buffer);
+  TextModeInput input(source);
+  TextReader name_reader(input, name_buffer, sizeof name_buffer);
+  TextReader answer_reader(input, answer_buffer, sizeof answer_buffer);
   EXPECT_EQ(name_reader.get(), 'p');
   EXPECT_EQ(drain(name_reader), "eter\n42\n");
   EXPECT_EQ(answer_reader.get(), 'x') << "42 stayed with the name reader";
@@ -144,7 +154,8 @@ struct Extraction {
 Extraction extract(std::initializer_list<Read> reads) {
   ScriptedSource source(reads);
   char buffer[kIntegerReadSize];
-  TextReader reader(source, buffer, sizeof buffer);
+  TextModeInput reader_input(source);
+  TextReader reader(reader_input, buffer, sizeof buffer);
   Extraction e{false, 12345, ""};
   e.ok = extract_integer(reader, &e.value);
   e.rest = drain(reader);

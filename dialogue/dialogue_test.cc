@@ -68,6 +68,17 @@ TEST(RunDialogue, ClosingWaitReadsAfreshAndWaitsThroughBlankLines) {
   }
 }
 
+// The byte read ahead after a CR that ended a read belongs to standard input,
+// not to the reader that read it: here the x is the closing answer.
+TEST(RunDialogue, ByteReadAheadAfterATrailingCrReachesTheClosingWait) {
+  ScriptedSource source{"peter\nab\r", "x\n", "never\n"};
+  RecordingSink sink;
+  EXPECT_EQ(run_dialogue(source, sink), 0);
+  EXPECT_EQ(sink.text(), kScreenHeader + expected::kPeterReading + kClosing);
+  EXPECT_EQ(source.requested_sizes(), (std::vector<std::size_t>{16384, 1}))
+      << "one byte read ahead, taken by the closing wait; never is not read";
+}
+
 TEST(RunDialogue, EmptyInputGivesTotalZeroAndEnds) {
   ScriptedSource source{};
   RecordingSink sink;

@@ -27,7 +27,8 @@ Evaluation evaluate(std::initializer_list<Read> reads) {
   ScriptedSource source(reads);
   RecordingSink sink;
   char buffer[console::kCharacterReadSize];
-  console::TextReader reader(source, buffer, sizeof buffer);
+  console::TextModeInput reader_input(source);
+  console::TextReader reader(reader_input, buffer, sizeof buffer);
   {
     console::TextOutput out(sink);
     evaluate_name(reader, out);
@@ -116,7 +117,8 @@ TEST(EvaluateName, TakesAtMostOneHundredCharacters) {
   ScriptedSource source(one_byte_reads);
   RecordingSink sink;
   char buffer[console::kCharacterReadSize];
-  console::TextReader reader(source, buffer, sizeof buffer);
+  console::TextModeInput reader_input(source);
+  console::TextReader reader(reader_input, buffer, sizeof buffer);
   {
     console::TextOutput out(sink);
     evaluate_name(reader, out);

@@ -87,6 +87,17 @@ TEST(EndToEnd, PipeFedLineByLineWaitsUntilANonBlankAnswer) {
   }
 }
 
+// A CR that ends what the pipe holds is not looked past until it is needed:
+// the reading appears at once, and the byte after the CR is the answer.
+TEST(EndToEnd, PipeEndingInCrShowsTheReadingAtOnceAndPassesTheNextByteOn) {
+  ChildProcess child(kProgram, StdinFrom::pipe());
+  child.read_output_until(kScreenHeader);
+  child.write_input("peter\nab\r");
+  EXPECT_EQ(child.read_output_until(kClosing), kScreenHeader + kPeterReading + kClosing);
+  child.write_input("x\n");
+  EXPECT_EQ(child.wait_for_exit(), 0) << "the x must end the closing wait";
+}
+
 TEST(EndToEnd, EndOfInputOnTheNameLeavesTheClosingWaitReadingAfresh) {
   ChildProcess child(kProgram, StdinFrom::pipe());
   child.read_output_until(kScreenHeader);
