@@ -30,9 +30,10 @@ class LineSource final : public console::ByteSource {
 
 class CountingSink final : public console::ByteSink {
  public:
-  void write(const char* data, std::size_t size) override {
+  int write(const char* data, std::size_t size) override {
     benchmark::DoNotOptimize(data);
     bytes += size;
+    return 0;
   }
   std::size_t bytes = 0;
 };

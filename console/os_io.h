@@ -29,18 +29,23 @@ class ByteSink {
   virtual ~ByteSink() = default;
 
   /// Writes all `size` bytes, as one write when the destination takes them
-  /// whole. Errors are swallowed: whatever could not be written is dropped.
-  virtual void write(const char* data, std::size_t size) = 0;
+  /// whole. Whatever could not be written is dropped. Returns 0 when every
+  /// byte went out or the reader has gone away (a broken pipe is the
+  /// reader's choice, not a failure), otherwise the error number (errno) of
+  /// the failed write.
+  virtual int write(const char* data, std::size_t size) = 0;
 };
 
 /// Prepares the process's standard streams for raw byte I/O: no translation
-/// by the C runtime, and no death by a signal when standard output's reader
-/// has gone away. Call once, before the first read or write.
+/// by the C runtime, and no death by a signal when a reader has gone away.
+/// Call once, before the first read or write.
 void prepare_standard_streams();
 
-/// The process's standard input and output. The objects live until exit.
+/// The process's standard input, output and error. The objects live until
+/// exit.
 ByteSource& standard_input();
 ByteSink& standard_output();
+ByteSink& standard_error();
 
 }  // namespace console
 

@@ -31,42 +31,53 @@ class PosixInput final : public ByteSource {
         wait_until_ready(STDIN_FILENO, POLLIN);
         continue;
       }
-      return -1;
+      return -errno;
     }
   }
 };
 
 class PosixOutput final : public ByteSink {
  public:
-  void write(const char* data, std::size_t size) override {
+  explicit PosixOutput(int fd) : fd_(fd) {}
+
+  int write(const char* data, std::size_t size) override {
     while (size > 0) {
-      const ssize_t n = ::write(STDOUT_FILENO, data, size);
+      const ssize_t n = ::write(fd_, data, size);
       if (n > 0) {
         data += n;
         size -= static_cast<std::size_t>(n);
       } else if (n < 0 && errno == EINTR) {
         continue;
       } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-        wait_until_ready(STDOUT_FILENO, POLLOUT);
+        wait_until_ready(fd_, POLLOUT);
       } else {
-        return;  // closed, full or gone: the rest of this output is dropped
+        // Closed, full or gone: the rest of this output is dropped. A write
+        // that takes nothing and reports nothing would never end the loop.
+        if (n == 0) return EIO;
+        return errno == EPIPE ? 0 : errno;
       }
     }
+    return 0;
   }
+
+ private:
+  int fd_;
 };
 
 PosixInput input;
-PosixOutput output;
+PosixOutput output(STDOUT_FILENO);
+PosixOutput error_output(STDERR_FILENO);
 
 }  // namespace
 
 void prepare_standard_streams() {
   // A reader that went away must not end the program; write() then fails
-  // with EPIPE, which is ignored like every other output error.
+  // with EPIPE, and the rest of the output is dropped.
   (void)::signal(SIGPIPE, SIG_IGN);
 }
 
 ByteSource& standard_input() { return input; }
 ByteSink& standard_output() { return output; }
+ByteSink& standard_error() { return error_output; }
 
 }  // namespace console

@@ -1,3 +1,4 @@
+#include <errno.h>
 #include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
@@ -55,6 +56,10 @@ class RedirectedWithSignals {
     ::sigaction(SIGUSR1, &saved_action_, nullptr);
   }
   int read_end() const { return pipe_[0]; }
+  void close_read_end() {
+    ::close(pipe_[0]);
+    pipe_[0] = -1;
+  }
   int write_end() const { return pipe_[1]; }
 
  private:
@@ -110,17 +115,24 @@ TEST(PosixOutput, PartialInterruptedAndWouldBlockWritesDeliverEveryByteInOrder) 
   }
 }
 
-TEST(PosixOutput, WriteErrorsAreSwallowed) {
+TEST(PosixStreams, FailuresAreReportedWithTheirErrorNumberAndABrokenPipeIsNot) {
   const int saved = ::dup(STDOUT_FILENO);
   ::close(STDOUT_FILENO);
-  standard_output().write("lost\r\n", 6);  // EBADF: must return, not loop
+  EXPECT_EQ(standard_output().write("lost\r\n", 6), EBADF);  // must return, not loop
   ::dup2(saved, STDOUT_FILENO);
   ::close(saved);
+
+  {
+    prepare_standard_streams();  // no death by SIGPIPE
+    RedirectedWithSignals redirect(STDOUT_FILENO, false);
+    redirect.close_read_end();
+    EXPECT_EQ(standard_output().write("gone\r\n", 6), 0) << "the reader went away";
+  }
 
   char buffer[4];
   const int saved_in = ::dup(STDIN_FILENO);
   ::close(STDIN_FILENO);
-  EXPECT_LT(standard_input().read(buffer, sizeof buffer), 0);
+  EXPECT_EQ(standard_input().read(buffer, sizeof buffer), -EBADF);
   ::dup2(saved_in, STDIN_FILENO);
   ::close(saved_in);
 }

@@ -39,7 +39,8 @@ void TextOutput::append(char c) {
 
 void TextOutput::flush() {
   if (size_ == 0) return;
-  sink_.write(pending_, size_);
+  const int error = sink_.write(pending_, size_);
+  if (error_ == 0) error_ = error;
   size_ = 0;
 }
 

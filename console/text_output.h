@@ -14,8 +14,9 @@ namespace console {
 /// Collects the bytes of one line and hands them to a ByteSink when the line
 /// ends. Every newline goes out as CR LF and ends the line with exactly one
 /// write of everything pending; every other byte (BEL, CR, 0xFF, ...) is
-/// passed through unchanged. Output errors are the sink's business and never
-/// reach the caller. `sink` must outlive this object.
+/// passed through unchanged. A failed write does not change what is written
+/// next; the first failure is kept for the exit status. `sink` must outlive
+/// this object.
 class TextOutput {
  public:
   explicit TextOutput(ByteSink& sink) : sink_(sink) {}
@@ -33,6 +34,9 @@ class TextOutput {
   /// Ends the line: CR LF, then one write of the pending bytes.
   void end_line() { put('\n'); }
 
+  /// The error number of the first failed write, or 0 if none failed.
+  int error() const { return error_; }
+
  private:
   // A line longer than the buffer (none of the program's lines is) goes out in
   // more than one write.
@@ -42,6 +46,7 @@ class TextOutput {
   ByteSink& sink_;
   char pending_[256] = {};
   std::size_t size_ = 0;
+  int error_ = 0;
 };
 
 }  // namespace console

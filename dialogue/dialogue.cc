@@ -1,6 +1,7 @@
 #include "dialogue/dialogue.h"
 
 #include <cstdint>
+#include <cstring>
 
 #include "console/text_output.h"
 #include "console/text_reader.h"
@@ -8,10 +9,7 @@
 
 namespace dialogue {
 
-int run_dialogue(console::ByteSource& input, console::ByteSink& output) {
-  console::TextOutput out(output);
-  console::TextModeInput text_input(input);
-
+int run_dialogue(console::TextModeInput& text_input, console::TextOutput& out) {
   out.end_line();
   out.end_line();
   out.end_line();
@@ -41,6 +39,33 @@ int run_dialogue(console::ByteSource& input, console::ByteSink& output) {
   std::int32_t answer = 0;
   console::extract_integer(answer_reader, &answer);
   return 0;
+}
+
+int run_dialogue(console::ByteSource& input, console::ByteSink& output) {
+  console::TextModeInput text_input(input);
+  console::TextOutput out(output);
+  return run_dialogue(text_input, out);
+}
+
+namespace {
+
+void report(console::TextOutput& errors, const char* stream, int error) {
+  errors.write("quirvelandostrabik: ");
+  errors.write(stream);
+  errors.write(": ");
+  // The program is single-threaded: nothing else can overwrite the text.
+  errors.write(std::strerror(error));  // NOLINT(concurrency-mt-unsafe)
+  errors.end_line();
+}
+
+}  // namespace
+
+int exit_status(const console::TextModeInput& input, const console::TextOutput& output,
+                console::ByteSink& errors) {
+  console::TextOutput error_lines(errors);
+  if (input.error() != 0) report(error_lines, "standard input", input.error());
+  if (output.error() != 0) report(error_lines, "standard output", output.error());
+  return input.error() != 0 || output.error() != 0 ? 1 : 0;
 }
 
 }  // namespace dialogue

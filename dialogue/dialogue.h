@@ -2,6 +2,8 @@
 #define QUIRVELANDOSTRABIK_DIALOGUE_DIALOGUE_H_
 
 #include "console/os_io.h"
+#include "console/text_mode_input.h"
+#include "console/text_output.h"
 
 namespace dialogue {
 
@@ -9,8 +11,20 @@ namespace dialogue {
 /// one name, the closing line and the closing wait. `input` is read by two
 /// independent readers (the name's and the closing wait's), so whatever the
 /// name left buffered and the name's end of input never reach the closing
-/// wait. Returns the exit status, which is always 0.
+/// wait. Failed reads and writes change nothing in the flow; they stay
+/// recorded in `input` and `output`. Returns 0.
+int run_dialogue(console::TextModeInput& input, console::TextOutput& output);
+
+/// The same over raw streams, for callers that need no failure record.
 int run_dialogue(console::ByteSource& input, console::ByteSink& output);
+
+/// Turns the failures recorded on standard input and output into the exit
+/// status: 0 when neither failed, otherwise 1, with one line on `errors` for
+/// each stream that failed, naming the program, the stream and the system's
+/// reason. Call after the last write to `output`. A failure to write `errors`
+/// changes nothing.
+int exit_status(const console::TextModeInput& input, const console::TextOutput& output,
+                console::ByteSink& errors);
 
 }  // namespace dialogue
 

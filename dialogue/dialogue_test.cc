@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -77,6 +79,32 @@ TEST(RunDialogue, ByteReadAheadAfterATrailingCrReachesTheClosingWait) {
   EXPECT_EQ(sink.text(), kScreenHeader + expected::kPeterReading + kClosing);
   EXPECT_EQ(source.requested_sizes(), (std::vector<std::size_t>{16384, 1}))
       << "one byte read ahead, taken by the closing wait; never is not read";
+}
+
+TEST(ExitStatus, AReadErrorInTheNameEndsItAndIsReportedOnce) {
+  ScriptedSource source{"pe", Read::error(), "x\n", "never\n"};
+  RecordingSink sink;
+  console::TextModeInput input(source);
+  console::TextOutput output(sink);
+  EXPECT_EQ(run_dialogue(input, output), 0);
+  EXPECT_EQ(sink.text(), kScreenHeader + expected::kLetterHeader +
+                             "p: 8\r\ne: 5\r\nQuersumme des Namens: 13\r\n"
+                             "2. Quersumme des Namens: 4\r\n" +
+                             kClosing);
+  EXPECT_EQ(source.remaining(), 1U) << "the closing wait read afresh and took x";
+
+  RecordingSink errors;
+  EXPECT_EQ(exit_status(input, output, errors), 1);
+  EXPECT_EQ(errors.text(),
+            "quirvelandostrabik: standard input: " + std::string(std::strerror(EIO)) + "\r\n");
+
+  ScriptedSource good{"peter\n", "x\n"};
+  console::TextModeInput good_input(good);
+  RecordingSink ignored;
+  console::TextOutput good_output(ignored);
+  run_dialogue(good_input, good_output);
+  EXPECT_EQ(exit_status(good_input, good_output, errors), 0);
+  EXPECT_EQ(errors.writes.size(), 1U) << "nothing more on standard error";
 }
 
 TEST(RunDialogue, EmptyInputGivesTotalZeroAndEnds) {

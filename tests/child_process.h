@@ -39,7 +39,8 @@ struct StdoutTo {
   static StdoutTo closed() { return {kClosed, {}}; }
 };
 
-/// A running child, started with default signal dispositions. Every
+/// A running child, started with default signal dispositions and its
+/// standard error going to a pipe of the test's. Every
 /// blocking call gives up after a generous time so that a hanging program
 /// fails its test instead of stalling the suite.
 class ChildProcess {
@@ -62,6 +63,10 @@ class ChildProcess {
   /// Output that does not go to a pipe of the test's reads as empty. For a
   /// kNearlyFullPipe the filler comes first: see kPipeFiller.
   const std::string& read_all_output();
+  /// Closes the test's end of the standard output pipe: the reader goes away.
+  void close_output();
+  /// Waits for the child to end, then returns all it wrote to standard error.
+  std::string error_output();
   /// Sends `signal` to the child (POSIX signal numbers).
   void send_signal(int signal);
   /// True if the child is still running after waiting `milliseconds`.

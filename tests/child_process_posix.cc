@@ -39,6 +39,7 @@ struct ChildProcess::Impl {
   pid_t pid = -1;
   int input = -1;   // the test's end of the child's stdin pipe
   int output = -1;  // the test's end of the child's stdout pipe
+  int errors = -1;  // the test's end of the child's stderr pipe
   int status = -1;
   bool reaped = false;
   bool slow = false;  // drain a few bytes at a time
@@ -126,6 +127,11 @@ ChildProcess::ChildProcess(const std::string& program, const StdinFrom& stdin_fr
   }
   impl_->output = out_pipe[0];
 
+  int err_pipe[2] = {-1, -1};
+  check(::pipe2(err_pipe, O_CLOEXEC) == 0, "pipe");
+  posix_spawn_file_actions_adddup2(&actions, err_pipe[1], STDERR_FILENO);
+  impl_->errors = err_pipe[0];
+
   // The test ignores SIGPIPE; the child must start with the default action,
   // so that only the program itself can protect it.
   posix_spawnattr_t attributes;
@@ -143,6 +149,7 @@ ChildProcess::ChildProcess(const std::string& program, const StdinFrom& stdin_fr
   posix_spawnattr_destroy(&attributes);
   if (out_pipe[1] >= 0) ::close(out_pipe[1]);
   if (in_pipe[0] >= 0) ::close(in_pipe[0]);
+  ::close(err_pipe[1]);
   errno = error;
   check(error == 0, "posix_spawn");
 }
@@ -154,6 +161,7 @@ ChildProcess::~ChildProcess() {
   }
   if (impl_->input >= 0) ::close(impl_->input);
   if (impl_->output >= 0) ::close(impl_->output);
+  if (impl_->errors >= 0) ::close(impl_->errors);
 }
 
 void ChildProcess::write_input(std::string_view bytes) {
@@ -165,6 +173,21 @@ void ChildProcess::write_input(std::string_view bytes) {
 void ChildProcess::close_input() {
   if (impl_->input >= 0) ::close(impl_->input);
   impl_->input = -1;
+}
+
+void ChildProcess::close_output() {
+  if (impl_->output >= 0) ::close(impl_->output);
+  impl_->output = -1;
+}
+
+std::string ChildProcess::error_output() {
+  wait_for_exit();
+  std::string text;
+  char buffer[4096];
+  for (ssize_t n; (n = ::read(impl_->errors, buffer, sizeof buffer)) > 0;) {
+    text.append(buffer, static_cast<std::size_t>(n));
+  }
+  return text;
 }
 
 bool ChildProcess::still_running_after(int milliseconds) {

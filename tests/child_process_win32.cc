@@ -59,6 +59,7 @@ struct ChildProcess::Impl {
   HANDLE process = nullptr;
   HANDLE input = nullptr;   // the test's end of the child's stdin pipe
   HANDLE output = nullptr;  // the test's end of the child's stdout pipe
+  HANDLE errors = nullptr;  // the test's end of the child's stderr pipe
 
   // Reads what is there; false once the output has ended or time ran out.
   bool read_some(std::string& received) {
@@ -108,18 +109,22 @@ ChildProcess::ChildProcess(const std::string& program, const StdinFrom& stdin_fr
       throw std::runtime_error("standard output kind not supported on Windows");
   }
 
+  HANDLE child_err = nullptr;
+  make_pipe(&child_err, &impl_->errors, false);
+
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = child_in;
   startup.hStdOutput = child_out;
-  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  startup.hStdError = child_err;
   PROCESS_INFORMATION info{};
   std::string command_line = "\"" + windows_path(program) + "\"";
   const BOOL started = CreateProcessA(nullptr, &command_line[0], nullptr, nullptr, TRUE, 0, nullptr,
                                       nullptr, &startup, &info);
   if (child_in != nullptr) CloseHandle(child_in);
   if (child_out != nullptr) CloseHandle(child_out);
+  CloseHandle(child_err);
   check(started != 0, "CreateProcess");
   CloseHandle(info.hThread);
   impl_->process = info.hProcess;
@@ -133,6 +138,7 @@ ChildProcess::~ChildProcess() {
   CloseHandle(impl_->process);
   if (impl_->input != nullptr) CloseHandle(impl_->input);
   if (impl_->output != nullptr) CloseHandle(impl_->output);
+  CloseHandle(impl_->errors);
 }
 
 void ChildProcess::write_input(std::string_view bytes) {
@@ -147,6 +153,22 @@ void ChildProcess::write_input(std::string_view bytes) {
 void ChildProcess::close_input() {
   if (impl_->input != nullptr) CloseHandle(impl_->input);
   impl_->input = nullptr;
+}
+
+void ChildProcess::close_output() {
+  if (impl_->output != nullptr) CloseHandle(impl_->output);
+  impl_->output = nullptr;
+}
+
+std::string ChildProcess::error_output() {
+  wait_for_exit();
+  std::string text;
+  char buffer[4096];
+  DWORD n = 0;
+  while (ReadFile(impl_->errors, buffer, sizeof buffer, &n, nullptr) != 0 && n > 0) {
+    text.append(buffer, n);
+  }
+  return text;
 }
 
 bool ChildProcess::read_some() { return impl_->read_some(received_); }

@@ -16,6 +16,7 @@ using expected::kScreenHeader;
 
 using testing_io::ChildProcess;
 using testing_io::StdinFrom;
+using testing_io::StdoutTo;
 
 const std::string kProgram = QUIRVELANDOSTRABIK_PROGRAM;
 
@@ -59,10 +60,24 @@ TEST(EndToEnd, FileInputIsReadWholeAndTheRunEndsWithoutWaiting) {
   EXPECT_EQ(run.status, 0);
 }
 
-TEST(EndToEnd, StandardInputClosedEndsAtOnce) {
-  ChildProcess child(kProgram, StdinFrom::closed());
-  EXPECT_EQ(child.read_all_output(), kScreenHeader + "Quersumme des Namens: 0\r\n" + kClosing);
-  EXPECT_EQ(child.wait_for_exit(), 0);
+// A stream that cannot be used is reported once on standard error and in the
+// exit status; everything else still runs and writes what it can.
+TEST(EndToEnd, UnusableStandardStreamsGiveStatusOneAndOneLineEach) {
+  ChildProcess no_input(kProgram, StdinFrom::closed());
+  EXPECT_EQ(no_input.read_all_output(), kScreenHeader + "Quersumme des Namens: 0\r\n" + kClosing);
+  EXPECT_EQ(no_input.error_output(), "quirvelandostrabik: standard input: Bad file descriptor\r\n");
+  EXPECT_EQ(no_input.wait_for_exit(), 1);
+
+  const std::string peter = testing_io::temporary_file("peter\n");
+  ChildProcess no_output(kProgram, StdinFrom::file(peter), StdoutTo::closed());
+  EXPECT_EQ(no_output.error_output(),
+            "quirvelandostrabik: standard output: Bad file descriptor\r\n");
+  EXPECT_EQ(no_output.wait_for_exit(), 1);
+
+  ChildProcess full(kProgram, StdinFrom::file(peter), StdoutTo::file("/dev/full"));
+  EXPECT_EQ(full.error_output(),
+            "quirvelandostrabik: standard output: No space left on device\r\n");
+  EXPECT_EQ(full.wait_for_exit(), 1);
 }
 
 // A pipe fed one line at a time, as a person types: every line is out before

@@ -1,5 +1,7 @@
 #include "scripted_io.h"
 
+#include <cerrno>
+
 #include <algorithm>
 
 namespace testing_io {
@@ -10,7 +12,7 @@ std::ptrdiff_t ScriptedSource::read(char* buffer, std::size_t size) {
   Read& current = reads_[next_];
   if (current.failed) {
     ++next_;
-    return -1;
+    return -EIO;
   }
   const std::size_t n = std::min(size, current.bytes.size());
   std::copy_n(current.bytes.data(), n, buffer);

@@ -13,7 +13,7 @@
 
 namespace testing_io {
 
-/// One scripted read: the bytes it returns, or a failure.
+/// One scripted read: the bytes it returns, or a failure (EIO).
 struct Read {
   // Implicit, so that a script reads as a list of strings.
   // cppcheck-suppress noExplicitConstructor
@@ -50,10 +50,13 @@ class ScriptedSource final : public console::ByteSource {
   std::vector<std::size_t> requested_;
 };
 
-/// Records every write() separately.
+/// Records every write() separately; every write succeeds.
 class RecordingSink final : public console::ByteSink {
  public:
-  void write(const char* data, std::size_t size) override { writes.emplace_back(data, size); }
+  int write(const char* data, std::size_t size) override {
+    writes.emplace_back(data, size);
+    return 0;
+  }
 
   /// All bytes written, joined.
   std::string text() const;
