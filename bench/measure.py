@@ -6,9 +6,14 @@ For a 100-character name read from a file, standard output to /dev/null:
   - wall time (median of paired runs, taken alternately),
   - peak resident memory (/usr/bin/time -f %M),
   - system calls (strace -c -f), and the program's own reads and writes.
-Prints each figure for both and their ratio. Run by hand, never by CI.
+Prints each figure for both and their ratio.
 
-Usage: bench/measure.py [PROGRAM] [--pairs N]
+With --check it measures only what is deterministic and fails (exit 1) when a
+promise is broken: instructions at most 1.0 times /bin/true's, measured in the
+same run, exactly one write per output line and two reads of standard input.
+CI runs that; the full measurement is run by hand.
+
+Usage: bench/measure.py [PROGRAM] [--pairs N] [--check]
 """
 
 import argparse
@@ -83,10 +88,38 @@ def own_io(program, input_path):
     return reads, writes, sigactions
 
 
+INSTRUCTION_LIMIT = 1.0
+
+
+def output_lines(program, input_path):
+    with open(input_path, "rb") as stdin:
+        return subprocess.run([program], stdin=stdin, stdout=subprocess.PIPE).stdout.count(b"\n")
+
+
+def check(program, name):
+    """The deterministic promises; returns the exit status."""
+    ins = {p: instructions(p, name) for p in (program, TRUE)}
+    reads, writes, _ = own_io(program, name)
+    lines = output_lines(program, name)
+    ratio = ins[program] / ins[TRUE]
+    verdicts = [
+        ("instructions %d, /bin/true %d: ratio %.3f, at most %.1f" % (
+            ins[program], ins[TRUE], ratio, INSTRUCTION_LIMIT), ratio <= INSTRUCTION_LIMIT),
+        ("writes to standard output: %d for %d lines" % (len(writes), lines),
+         len(writes) == lines and lines > 0),
+        ("reads of standard input: %d, exactly 2" % len(reads), len(reads) == 2),
+    ]
+    for text, ok in verdicts:
+        print("%s: %s" % ("holds " if ok else "BROKEN", text))
+    return 0 if all(ok for _, ok in verdicts) else 1
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("program", nargs="?", default="build/program/quirvelandostrabik")
     parser.add_argument("--pairs", type=int, default=400)
+    parser.add_argument("--check", action="store_true",
+                        help="check the deterministic promises only; exit 1 if one is broken")
     args = parser.parse_args()
     program = os.path.abspath(args.program)
 
@@ -94,14 +127,15 @@ def main():
         name_file.write(b"abcdefghijklmnopqrstuvwxyz" * 3 + b"ABCDEFGHIJKLMNOPQRSTUV" + b"\n")
         name_file.flush()
         name = name_file.name
+        if args.check:
+            return check(program, name)
 
         ins = {p: instructions(p, name) for p in (program, TRUE)}
         wall = wall_times([program, TRUE], name, args.pairs)
         mem = {p: peak_memory_kib(p, name) for p in (program, TRUE)}
         calls = {p: syscalls(p, name) for p in (program, TRUE)}
         reads, writes, sigactions = own_io(program, name)
-        output_lines = subprocess.run([program], stdin=open(name, "rb"),
-                                      stdout=subprocess.PIPE).stdout.count(b"\n")
+        lines = output_lines(program, name)
 
     def row(label, ours, theirs, unit, limit):
         ratio = ours / theirs
@@ -109,7 +143,7 @@ def main():
         print("%-22s %12s %12s %8.3f%s" % (label, "%g %s" % (ours, unit), "%g %s" % (theirs, unit), ratio, verdict))
 
     print("%-22s %12s %12s %8s" % ("", "program", "/bin/true", "ratio"))
-    row("instructions", ins[program], ins[TRUE], "", 1.3)
+    row("instructions", ins[program], ins[TRUE], "", INSTRUCTION_LIMIT)
     row("wall time (median)", round(wall[program], 1), round(wall[TRUE], 1), "us", 1.15)
     row("peak resident memory", mem[program], mem[TRUE], "KiB", None)
     print("  program peak resident memory limit 1536 KiB: %s" % ("holds" if mem[program] <= 1536 else "MISSED"))
@@ -121,9 +155,9 @@ def main():
     asked = [re.search(r", (\d+)\)\s+= (-?\d+)", r).groups() for r in reads]
     print("reads of standard input: %d (%s)" % (
         len(reads), "; ".join("%s bytes asked, %s returned" % a for a in asked)))
-    print("writes to standard output: %d for %d output lines" % (len(writes), output_lines))
+    print("writes to standard output: %d for %d output lines" % (len(writes), lines))
     print("signal dispositions set: %d" % len(sigactions))
-    ok = len(reads) == 2 and len(writes) == output_lines and len(sigactions) == 1
+    ok = len(reads) == 2 and len(writes) == lines and len(sigactions) == 1
     print("system call target: %s" % ("holds" if ok else "MISSED"))
 
 

@@ -39,8 +39,8 @@ void TextOutput::append(char c) {
 
 void TextOutput::flush() {
   if (size_ == 0) return;
-  const int error = sink_.write(pending_, size_);
-  if (error_ == 0) error_ = error;
+  const int failure = sink_.write(pending_, size_);
+  if (error_ == 0) error_ = failure;
   size_ = 0;
 }
 

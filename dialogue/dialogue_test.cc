@@ -96,7 +96,9 @@ TEST(ExitStatus, AReadErrorInTheNameEndsItAndIsReportedOnce) {
   RecordingSink errors;
   EXPECT_EQ(exit_status(input, output, errors), 1);
   EXPECT_EQ(errors.text(),
-            "quirvelandostrabik: standard input: " + std::string(std::strerror(EIO)) + "\r\n");
+            "quirvelandostrabik: standard input: " +
+                std::string(std::strerror(EIO)) +  // NOLINT(concurrency-mt-unsafe)
+                "\r\n");
 
   ScriptedSource good{"peter\n", "x\n"};
   console::TextModeInput good_input(good);

@@ -1,0 +1,126 @@
+#!/usr/bin/env python3
+"""The 64-bit Windows program on Wine's console, as a person sees it.
+
+Wine gives a console program a console of its own when it starts on a
+terminal. This starts the program under Wine in a tmux window, types into it
+and reads the screen text back (Wine's console draws with terminal control
+sequences, so the raw bytes are not compared; tmux keeps the screen).
+
+Usage: wine_console_test.py WINE_RUN BUILD_DIR PROGRAM.exe
+Exits 0 when every check holds, 1 when one fails, 77 (skipped) when tmux or
+Wine's 64-bit loader is missing.
+"""
+
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+BANNER = "*****************Quirvelandostrabik***************"
+PROMPT = "bitte Namen eingeben:"
+CLOSING = "Ende: Taste druecken"
+PATIENCE_S = 120  # the first start creates the Wine prefix
+
+
+class Console:
+    """One run of the program in a detached tmux window of its own."""
+
+    def __init__(self, wine_run, build_dir, program):
+        self.socket = "quirvelandostrabik-%d-%d" % (os.getpid(), time.monotonic_ns())
+        command = "%s 64 %s %s; echo EXIT=$?; sleep 600" % (wine_run, build_dir, program)
+        self.tmux("new-session", "-d", "-x", "80", "-y", "60", command)
+
+    def tmux(self, *args):
+        return subprocess.run(["tmux", "-L", self.socket] + list(args), check=True,
+                              stdout=subprocess.PIPE, text=True).stdout
+
+    def screen(self):
+        """The screen's lines, trailing blanks and empty lines at the end dropped."""
+        lines = [line.rstrip() for line in self.tmux("capture-pane", "-p").split("\n")]
+        while lines and not lines[-1]:
+            lines.pop()
+        return lines
+
+    def type(self, *keys):
+        self.tmux("send-keys", *keys)
+
+    def wait_for(self, text, seconds=PATIENCE_S):
+        deadline = time.monotonic() + seconds
+        while time.monotonic() < deadline:
+            if text in self.screen():
+                return True
+            time.sleep(0.1)
+        return False
+
+    def close(self):
+        subprocess.run(["tmux", "-L", self.socket, "kill-server"], stderr=subprocess.DEVNULL)
+
+
+failures = []
+
+
+def check(condition, what, console):
+    if not condition:
+        failures.append(what)
+        print("FAILED: %s\nscreen:\n%s" % (what, "\n".join(console.screen())))
+
+
+def reading_then_waiting_through_an_empty_line(args):
+    console = Console(*args)
+    try:
+        check(console.wait_for(PROMPT), "the prompt appears", console)
+        console.type("peter", "Enter")
+        check(console.wait_for(CLOSING), "the reading appears", console)
+        screen = console.screen()
+        start = screen.index(BANNER) if BANNER in screen else 0
+        check(screen[start:] == [
+            BANNER, PROMPT, "", "peter", "", "Den Buchstaben zugeordnete Zahlenwerte:", "",
+            "p: 8", "e: 5", "t: 4", "e: 5", "r: 2",
+            "Quersumme des Namens: 24", "2. Quersumme des Namens: 6", CLOSING,
+        ], "the reading of peter, line by line", console)
+        console.type("Enter")
+        check(not console.wait_for("EXIT=0", 2), "an empty line keeps the closing wait", console)
+        console.type("x", "Enter")
+        check(console.wait_for("EXIT=0", 30), "x and Enter end it with status 0", console)
+    finally:
+        console.close()
+
+
+def ctrl_z_ends_the_name(args):
+    console = Console(*args)
+    try:
+        check(console.wait_for(PROMPT), "the prompt appears", console)
+        console.type("C-z", "Enter")
+        check(console.wait_for(CLOSING), "Ctrl-Z and Enter end the name", console)
+        screen = console.screen()
+        check(screen[-2:] == ["Quersumme des Namens: 0", CLOSING] and
+              "Den Buchstaben zugeordnete Zahlenwerte:" not in screen,
+              "an empty name's total, then the closing line", console)
+        console.type("x", "Enter")
+        check(console.wait_for("EXIT=0", 30), "x and Enter end it with status 0", console)
+    finally:
+        console.close()
+
+
+def main():
+    if len(sys.argv) != 4:
+        print(__doc__)
+        return 2
+    wine_run, build_dir, program = sys.argv[1:]
+    if shutil.which("tmux") is None:
+        print("Skipped: tmux is not installed")
+        return 77
+    probe = subprocess.run([wine_run, "64", build_dir, "--check"], stdout=subprocess.PIPE, text=True)
+    if probe.returncode != 0:
+        print("Skipped: " + probe.stdout.strip())
+        return 77
+    args = (wine_run, build_dir, program)
+    reading_then_waiting_through_an_empty_line(args)
+    ctrl_z_ends_the_name(args)
+    print("all checks hold" if not failures else "%d checks failed" % len(failures))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
