@@ -1,5 +1,7 @@
 #include "child_process.h"
 
+#include <cstdlib>
+
 namespace testing_io {
 
 const std::string& ChildProcess::read_output_until(std::string_view suffix) {
@@ -11,6 +13,12 @@ const std::string& ChildProcess::read_output_until(std::string_view suffix) {
   while (!done() && read_some()) {
   }
   return received_;
+}
+
+std::string program_under_test(const char* built) {
+  const char* chosen =
+      std::getenv("QUIRVELANDOSTRABIK_TEST_PROGRAM");  // NOLINT(concurrency-mt-unsafe)
+  return chosen != nullptr && *chosen != '\0' ? chosen : built;
 }
 
 const std::string& ChildProcess::read_all_output() {

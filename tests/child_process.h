@@ -90,6 +90,13 @@ class ChildProcess {
 constexpr std::size_t kPipeFillerSize = 4096 - 16;
 constexpr char kPipeFiller = '#';
 
+/// The program the end-to-end tests run: the path in the environment variable
+/// QUIRVELANDOSTRABIK_TEST_PROGRAM if set (a build for another machine, say),
+/// else `built`, the program built beside the tests. On POSIX, a program is
+/// started under QUIRVELANDOSTRABIK_TEST_EMULATOR (such as qemu-aarch64) if
+/// that is set.
+std::string program_under_test(const char* built);
+
 /// Writes `bytes` to a new temporary file and returns its path; the file is
 /// removed at exit of the test process.
 std::string temporary_file(std::string_view bytes);

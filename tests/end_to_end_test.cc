@@ -18,7 +18,7 @@ using testing_io::ChildProcess;
 using testing_io::StdinFrom;
 using testing_io::StdoutTo;
 
-const std::string kProgram = QUIRVELANDOSTRABIK_PROGRAM;
+const std::string kProgram = testing_io::program_under_test(QUIRVELANDOSTRABIK_PROGRAM);
 
 struct Outcome {
   std::string output;

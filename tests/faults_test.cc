@@ -19,7 +19,7 @@ using testing_io::ChildProcess;
 using testing_io::StdinFrom;
 using testing_io::StdoutTo;
 
-const std::string kProgram = QUIRVELANDOSTRABIK_PROGRAM;
+const std::string kProgram = testing_io::program_under_test(QUIRVELANDOSTRABIK_PROGRAM);
 
 const std::string kPeterRun = kScreenHeader + expected::kPeterReading + kClosing;
 const std::string kEmptyRun = kScreenHeader + "Quersumme des Namens: 0\r\n" + kClosing;
