@@ -15,6 +15,8 @@
 
 #include "child_process.h"
 
+extern char** environ;  // POSIX leaves declaring it to the program
+
 namespace testing_io {
 namespace {
 
@@ -23,6 +25,13 @@ constexpr int kPatienceMs = 20000;
 void check(bool ok, const char* what) {
   if (!ok)
     throw std::runtime_error(std::string(what) + ": " + std::generic_category().message(errno));
+}
+
+// A pipe whose ends the child does not inherit, except those dup2'ed to its
+// standard streams.
+void make_pipe(int ends[2]) {
+  check(::pipe(ends) == 0, "pipe");
+  for (int i = 0; i < 2; ++i) check(::fcntl(ends[i], F_SETFD, FD_CLOEXEC) == 0, "FD_CLOEXEC");
 }
 
 struct TemporaryFiles {
@@ -82,7 +91,7 @@ ChildProcess::ChildProcess(const std::string& program, const StdinFrom& stdin_fr
   int in_pipe[2] = {-1, -1};
   switch (stdin_from.kind) {
     case StdinFrom::kPipe:
-      check(::pipe2(in_pipe, O_CLOEXEC) == 0, "pipe");
+      make_pipe(in_pipe);
       impl_->input = in_pipe[1];
       posix_spawn_file_actions_adddup2(&actions, in_pipe[0], STDIN_FILENO);
       break;
@@ -100,7 +109,7 @@ ChildProcess::ChildProcess(const std::string& program, const StdinFrom& stdin_fr
     case StdoutTo::kPipe:
     case StdoutTo::kPipeReaderGone:
     case StdoutTo::kNearlyFullPipe:
-      check(::pipe2(out_pipe, O_CLOEXEC) == 0, "pipe");
+      make_pipe(out_pipe);
       posix_spawn_file_actions_adddup2(&actions, out_pipe[1], STDOUT_FILENO);
       break;
     case StdoutTo::kFile:
@@ -118,7 +127,11 @@ ChildProcess::ChildProcess(const std::string& program, const StdinFrom& stdin_fr
   if (stdout_to.kind == StdoutTo::kNearlyFullPipe) {
     // Shrink the pipe to one page, fill all but a few bytes of it, and make
     // the child's writes non-blocking so that they meet EAGAIN.
+#ifdef F_SETPIPE_SZ
     check(::fcntl(out_pipe[1], F_SETPIPE_SZ, 4096) >= 0, "F_SETPIPE_SZ");
+#else
+    throw std::runtime_error("a nearly full pipe needs F_SETPIPE_SZ (Linux)");
+#endif
     const std::string filler(kPipeFillerSize, kPipeFiller);
     check(::write(out_pipe[1], filler.data(), filler.size()) == static_cast<ssize_t>(filler.size()),
           "fill pipe");
@@ -128,7 +141,7 @@ ChildProcess::ChildProcess(const std::string& program, const StdinFrom& stdin_fr
   impl_->output = out_pipe[0];
 
   int err_pipe[2] = {-1, -1};
-  check(::pipe2(err_pipe, O_CLOEXEC) == 0, "pipe");
+  make_pipe(err_pipe);
   posix_spawn_file_actions_adddup2(&actions, err_pipe[1], STDERR_FILENO);
   impl_->errors = err_pipe[0];
 
