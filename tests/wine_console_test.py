@@ -46,11 +46,16 @@ class Console:
         self.tmux("send-keys", *keys)
 
     def wait_for(self, text, seconds=PATIENCE_S):
+        """Waits until `text` is a line of the screen and the screen has stayed
+        the same for a moment: Wine's console may still be drawing."""
         deadline = time.monotonic() + seconds
+        last = None
         while time.monotonic() < deadline:
-            if text in self.screen():
+            screen = self.screen()
+            if text in screen and screen == last:
                 return True
-            time.sleep(0.1)
+            last = screen
+            time.sleep(0.25)
         return False
 
     def close(self):
