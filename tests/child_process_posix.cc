@@ -15,7 +15,9 @@
 
 #include "child_process.h"
 
-extern char** environ;  // POSIX leaves declaring it to the program
+// POSIX leaves declaring it to the program; glibc's <unistd.h> declares it
+// too, but only for _GNU_SOURCE.
+extern char** environ;  // NOLINT(readability-redundant-declaration)
 
 namespace testing_io {
 namespace {
