@@ -71,41 +71,39 @@ def check(condition, what, console):
         print("FAILED: %s\nscreen:\n%s" % (what, "\n".join(console.screen())))
 
 
-def reading_then_waiting_through_an_empty_line(args):
+def run(args, name_keys, check_reading):
+    """Starts the program, types `name_keys` at the prompt, checks the screen
+    once the closing line is there, then ends the closing wait with x."""
     console = Console(*args)
     try:
         check(console.wait_for(PROMPT), "the prompt appears", console)
-        console.type("peter", "Enter")
-        check(console.wait_for(CLOSING), "the reading appears", console)
-        screen = console.screen()
-        start = screen.index(BANNER) if BANNER in screen else 0
-        check(screen[start:] == [
-            BANNER, PROMPT, "", "peter", "", "Den Buchstaben zugeordnete Zahlenwerte:", "",
-            "p: 8", "e: 5", "t: 4", "e: 5", "r: 2",
-            "Quersumme des Namens: 24", "2. Quersumme des Namens: 6", CLOSING,
-        ], "the reading of peter, line by line", console)
-        console.type("Enter")
-        check(not console.wait_for("EXIT=0", 2), "an empty line keeps the closing wait", console)
+        console.type(*name_keys)
+        check(console.wait_for(CLOSING), "the reading appears after %s" % " ".join(name_keys),
+              console)
+        check_reading(console)
         console.type("x", "Enter")
         check(console.wait_for("EXIT=0", 30), "x and Enter end it with status 0", console)
     finally:
         console.close()
 
 
-def ctrl_z_ends_the_name(args):
-    console = Console(*args)
-    try:
-        check(console.wait_for(PROMPT), "the prompt appears", console)
-        console.type("C-z", "Enter")
-        check(console.wait_for(CLOSING), "Ctrl-Z and Enter end the name", console)
-        screen = console.screen()
-        check(screen[-2:] == ["Quersumme des Namens: 0", CLOSING] and
-              "Den Buchstaben zugeordnete Zahlenwerte:" not in screen,
-              "an empty name's total, then the closing line", console)
-        console.type("x", "Enter")
-        check(console.wait_for("EXIT=0", 30), "x and Enter end it with status 0", console)
-    finally:
-        console.close()
+def peter_then_an_empty_line(console):
+    screen = console.screen()
+    start = screen.index(BANNER) if BANNER in screen else 0
+    check(screen[start:] == [
+        BANNER, PROMPT, "", "peter", "", "Den Buchstaben zugeordnete Zahlenwerte:", "",
+        "p: 8", "e: 5", "t: 4", "e: 5", "r: 2",
+        "Quersumme des Namens: 24", "2. Quersumme des Namens: 6", CLOSING,
+    ], "the reading of peter, line by line", console)
+    console.type("Enter")
+    check(not console.wait_for("EXIT=0", 2), "an empty line keeps the closing wait", console)
+
+
+def empty_name(console):
+    screen = console.screen()
+    check(screen[-2:] == ["Quersumme des Namens: 0", CLOSING] and
+          "Den Buchstaben zugeordnete Zahlenwerte:" not in screen,
+          "an empty name's total, then the closing line", console)
 
 
 def main():
@@ -121,8 +119,8 @@ def main():
         print("Skipped: " + probe.stdout.strip())
         return 77
     args = (wine_run, build_dir, program)
-    reading_then_waiting_through_an_empty_line(args)
-    ctrl_z_ends_the_name(args)
+    run(args, ["peter", "Enter"], peter_then_an_empty_line)
+    run(args, ["C-z", "Enter"], empty_name)  # Ctrl-Z at the start of the line ends the name
     print("all checks hold" if not failures else "%d checks failed" % len(failures))
     return 1 if failures else 0
 
