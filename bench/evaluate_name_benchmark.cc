@@ -23,6 +23,7 @@ class LineSource final : public console::ByteSource {
     std::memcpy(buffer, line_.data(), n);
     return static_cast<std::ptrdiff_t>(n);
   }
+  bool is_character_device() const override { return true; }
 
  private:
   std::string line_;

@@ -21,6 +21,12 @@ class ByteSource {
   /// Returns the number of bytes read (> 0), 0 at end of input, or a negative
   /// value on a read error. Interrupted reads are retried, never reported.
   virtual std::ptrdiff_t read(char* buffer, std::size_t size) = 0;
+
+  /// True for a character device: a console or a terminal, where each read
+  /// delivers one typed line (also /dev/null or NUL). False for a file or a
+  /// pipe, and for a handle that is not open. The answer does not change
+  /// while the source lives.
+  virtual bool is_character_device() const = 0;
 };
 
 /// A destination for raw output bytes.

@@ -3,6 +3,7 @@
 #include <errno.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "console/os_io.h"
@@ -34,6 +35,21 @@ class PosixInput final : public ByteSource {
       return -errno;
     }
   }
+
+  // Asked only when a Ctrl-Z arrives, so a run without one pays no system
+  // call for it.
+  bool is_character_device() const override {
+    if (kind_ == Kind::kUnknown) {
+      struct stat status {};
+      kind_ = ::fstat(STDIN_FILENO, &status) == 0 && S_ISCHR(status.st_mode) ? Kind::kDevice
+                                                                             : Kind::kOther;
+    }
+    return kind_ == Kind::kDevice;
+  }
+
+ private:
+  enum class Kind { kUnknown, kDevice, kOther };
+  mutable Kind kind_ = Kind::kUnknown;
 };
 
 class PosixOutput final : public ByteSink {

@@ -30,6 +30,24 @@ class Win32Input final : public ByteSource {
     const int n = ::_read(0, buffer, clamp_count(size));
     return n >= 0 ? n : -errno;
   }
+
+  // Asked only when a Ctrl-Z arrives. The C runtime's descriptor 0 is the
+  // process's standard input handle. A handle that is not open has no file
+  // type and counts as no device.
+  bool is_character_device() const override {
+    if (kind_ == Kind::kUnknown) {
+      HANDLE handle = ::GetStdHandle(STD_INPUT_HANDLE);
+      kind_ = handle != nullptr && handle != INVALID_HANDLE_VALUE &&
+                      ::GetFileType(handle) == FILE_TYPE_CHAR
+                  ? Kind::kDevice
+                  : Kind::kOther;
+    }
+    return kind_ == Kind::kDevice;
+  }
+
+ private:
+  enum class Kind { kUnknown, kDevice, kOther };
+  mutable Kind kind_ = Kind::kUnknown;
 };
 
 // A write to a pipe whose reader has closed it: the reader's choice, not a

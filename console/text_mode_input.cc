@@ -41,7 +41,12 @@ std::size_t TextModeInput::resolve_cr(char* buffer) {
   return 1;
 }
 
+void TextModeInput::met_ctrl_z() {
+  if (!raw_.is_character_device()) ended_ = true;
+}
+
 std::size_t TextModeInput::read(char* buffer, std::size_t size) {
+  if (ended_) return 0;
   if (end_after_cr_) {
     end_after_cr_ = false;
     return 0;
@@ -67,9 +72,12 @@ std::size_t TextModeInput::read(char* buffer, std::size_t size) {
     if (n == 0) return 0;
   }
 
-  if (buffer[0] == kCtrlZ) return 0;
   const void* ctrl_z = std::memchr(buffer, kCtrlZ, n);
-  if (ctrl_z != nullptr) n = static_cast<std::size_t>(static_cast<const char*>(ctrl_z) - buffer);
+  if (ctrl_z != nullptr) {
+    met_ctrl_z();
+    n = static_cast<std::size_t>(static_cast<const char*>(ctrl_z) - buffer);
+    if (n == 0) return 0;
+  }
   n = collapse_crlf(buffer, n);
 
   // A CR before a Ctrl-Z cut is followed by Ctrl-Z, not LF; a CR before end

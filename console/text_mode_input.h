@@ -11,11 +11,16 @@ namespace console {
 
 /// The text-mode state of one input handle, shared by every reader of it.
 ///
-/// Each raw read is converted as a text-mode console stream converts it:
+/// Each raw read is converted as a text-mode stream converts it:
 ///  - a read that begins with Ctrl-Z (0x1A) is end of input;
 ///  - otherwise the read is cut at its first Ctrl-Z, which is dropped together
 ///    with everything after it in that read;
 ///  - CR LF becomes LF; any other CR is an ordinary byte.
+///
+/// What a Ctrl-Z ends depends on the source. On a character device (a console
+/// or a terminal) it ends only the read it came in: the next read reads the
+/// next line. From a file or a pipe it ends the input for good: every later
+/// read, by any reader, is end of input and reads nothing.
 ///
 /// A CR that ends a raw read may be the first half of a CR LF split across two
 /// reads. The bytes before it are delivered at once and the CR is held back.
@@ -33,7 +38,8 @@ class TextModeInput {
 
   /// Performs one text-mode read of at most `size` (> 0) bytes into `buffer`.
   /// Returns the number of bytes delivered, or 0 at end of input. A failed
-  /// read is end of input for this call; its error number is kept.
+  /// read is end of input for this call; its error number is kept. After a
+  /// Ctrl-Z from a file or a pipe, returns 0 without reading.
   std::size_t read(char* buffer, std::size_t size);
 
   /// The error number of the first failed read, or 0 if none failed.
@@ -44,11 +50,14 @@ class TextModeInput {
   std::size_t raw_read(char* buffer, std::size_t size);
   // Delivers a CR that was asked for, or the LF it merges with.
   std::size_t resolve_cr(char* buffer);
+  // Called for every Ctrl-Z met: from a file or a pipe it ends the input.
+  void met_ctrl_z();
 
   ByteSource& raw_;
   bool held_cr_ = false;       // a CR that ended a raw read, not yet delivered
   int lookahead_ = -1;         // the byte read ahead after a CR, if any
   bool end_after_cr_ = false;  // the look-ahead met end of input
+  bool ended_ = false;         // a Ctrl-Z from a file or a pipe: nothing more
   int error_ = 0;
 };
 

@@ -10,8 +10,11 @@
 namespace console {
 namespace {
 
+using testing_io::kConsole;
+using testing_io::kPipe;
 using testing_io::Read;
 using testing_io::ScriptedSource;
+using testing_io::SourceKind;
 using Sizes = std::vector<std::size_t>;
 
 // Everything `reader` delivers until end of input.
@@ -23,8 +26,8 @@ std::string drain(TextReader& reader) {
   return bytes;
 }
 
-std::string convert(std::initializer_list<Read> reads) {
-  ScriptedSource source(reads);
+std::string convert(SourceKind kind, std::initializer_list<Read> reads) {
+  ScriptedSource source(kind, reads);
   char buffer[kCharacterReadSize];
   TextModeInput reader_input(source);
   TextReader reader(reader_input, buffer, sizeof buffer);
@@ -32,37 +35,94 @@ std::string convert(std::initializer_list<Read> reads) {
 }
 
 TEST(TextReader, CarriageReturns) {
-  EXPECT_EQ(convert({"ab\r\ncd\r\n"}), "ab\ncd\n");
-  EXPECT_EQ(convert({"a\rb\r\r\n"}), "a\rb\r\n") << "a CR not before LF is a byte";
-  EXPECT_EQ(convert({"\r\n\r\n"}), "\n\n");
-  EXPECT_EQ(convert({"\n\r"}), "\n\r") << "LF CR is no pair";
-  EXPECT_EQ(convert({"ab\r", "\ncd"}), "ab\ncd") << "CR LF split across two reads";
-  EXPECT_EQ(convert({"ab\r", "x\n"}), "ab\rx\n") << "the byte read ahead is kept";
-  EXPECT_EQ(convert({"ab\r", "\r", "\n"}), "ab\r\n") << "the byte read ahead is a CR itself";
-  EXPECT_EQ(convert({"ab\r"}), "ab\r") << "CR at the very end of input";
-  EXPECT_EQ(convert({"\r"}), "\r");
+  EXPECT_EQ(convert(kPipe, {"ab\r\ncd\r\n"}), "ab\ncd\n");
+  EXPECT_EQ(convert(kPipe, {"a\rb\r\r\n"}), "a\rb\r\n") << "a CR not before LF is a byte";
+  EXPECT_EQ(convert(kPipe, {"\r\n\r\n"}), "\n\n");
+  EXPECT_EQ(convert(kPipe, {"\n\r"}), "\n\r") << "LF CR is no pair";
+  EXPECT_EQ(convert(kPipe, {"ab\r", "\ncd"}), "ab\ncd") << "CR LF split across two reads";
+  EXPECT_EQ(convert(kPipe, {"ab\r", "x\n"}), "ab\rx\n") << "the byte read ahead is kept";
+  EXPECT_EQ(convert(kPipe, {"ab\r", "\r", "\n"}), "ab\r\n") << "the byte read ahead is a CR itself";
+  EXPECT_EQ(convert(kPipe, {"ab\r"}), "ab\r") << "CR at the very end of input";
+  EXPECT_EQ(convert(kPipe, {"\r"}), "\r");
 }
 
 TEST(TextReader, CtrlZ) {
-  EXPECT_EQ(convert({"ab\x1a"
-                     "cd\n",
-                     "ef\n"}),
+  EXPECT_EQ(convert(kConsole, {"ab\x1a"
+                               "cd\n",
+                               "ef\n"}),
             "abef\n")
       << "cuts the rest of its read only";
-  EXPECT_EQ(convert({"\x1a"
-                     "ab\n",
-                     "cd\n"}),
+  EXPECT_EQ(convert(kConsole, {"\x1a"
+                               "ab\n",
+                               "cd\n"}),
             "")
       << "first in a read: end of input";
-  EXPECT_EQ(convert({"ab\n", "\x1a\n", "cd\n"}), "ab\n");
-  EXPECT_EQ(convert({"ab\r\x1a\n"}), "ab\r") << "CR before the cut looks no further";
-  EXPECT_EQ(convert({"ab\r", "\x1a", "cd\n"}), "ab\r") << "Ctrl-Z read ahead ends input";
-  EXPECT_EQ(convert({"a\x1a\x1a", "b\r\n\x1a"}), "ab\n");
+  EXPECT_EQ(convert(kConsole, {"ab\n", "\x1a\n", "cd\n"}), "ab\n");
+  EXPECT_EQ(convert(kConsole, {"ab\r\x1a\n"}), "ab\r") << "CR before the cut looks no further";
+  EXPECT_EQ(convert(kConsole, {"ab\r", "\x1a", "cd\n"}), "ab\r") << "Ctrl-Z read ahead ends input";
+  EXPECT_EQ(convert(kConsole, {"a\x1a\x1a", "b\r\n\x1a"}), "ab\n");
+}
+
+// The same reads from a console and from a pipe, taken by the name's reader
+// until its end of input, then by a second reader of the same handle. On a
+// console a Ctrl-Z ends one read; from a pipe it ends the input for good, and
+// nothing after it is read again, whichever reader asks.
+TEST(TextModeInput, CtrlZEndsOneConsoleReadButAPipeForGood) {
+  struct Case {
+    std::vector<Read> reads;
+    const char* console_first;
+    const char* console_second;
+    const char* pipe_first;
+    const char* pipe_second;
+    std::size_t pipe_reads;  // by both readers together
+  } const cases[] = {
+      {{"ab\x1a"
+        "cd\n",
+        "ef\n", "", "gh\n"},
+       "abef\n",
+       "gh\n",
+       "ab",
+       "",
+       1},
+      {{"\x1a"
+        "ab\n",
+        "cd\n"},
+       "",
+       "cd\n",
+       "",
+       "",
+       1},
+      {{"ab\r\x1a", "cd\n"}, "ab\rcd\n", "", "ab\r", "", 1},
+      {{"ab\r", "\x1a", "cd\n"}, "ab\r", "cd\n", "ab\r", "", 2},  // read ahead after a CR
+      {{"ab\n", "", "cd\n"}, "ab\n", "cd\n", "ab\n", "cd\n", 4},  // no Ctrl-Z: reads on
+  };
+  for (const Case& c : cases) {
+    for (const SourceKind kind : {kConsole, kPipe}) {
+      ScriptedSource source(kind, c.reads);
+      TextModeInput input(source);
+      char first_buffer[kCharacterReadSize];
+      char second_buffer[kIntegerReadSize];
+      TextReader first(input, first_buffer, sizeof first_buffer);
+      TextReader second(input, second_buffer, sizeof second_buffer);
+      const std::string first_bytes = drain(first);
+      const std::string second_bytes = drain(second);
+      const std::string what =
+          std::string(kind == kConsole ? "console" : "pipe") + ", first read: " + c.reads[0].bytes;
+      if (kind == kConsole) {
+        EXPECT_EQ(first_bytes, c.console_first) << what;
+        EXPECT_EQ(second_bytes, c.console_second) << what;
+      } else {
+        EXPECT_EQ(first_bytes, c.pipe_first) << what;
+        EXPECT_EQ(second_bytes, c.pipe_second) << what;
+        EXPECT_EQ(source.requested_sizes().size(), c.pipe_reads) << what;
+      }
+    }
+  }
 }
 
 TEST(TextReader, EndOfInputAndErrorsStayWithoutFurtherReads) {
   {
-    ScriptedSource source{"ab", "", "cd\n"};
+    ScriptedSource source(kPipe, {"ab", "", "cd\n"});
     char buffer[16];
     TextModeInput reader_input(source);
     TextReader reader(reader_input, buffer, sizeof buffer);
@@ -73,7 +133,7 @@ TEST(TextReader, EndOfInputAndErrorsStayWithoutFurtherReads) {
     EXPECT_EQ(source.remaining(), 1U) << "cd must never be read";
   }
   {
-    ScriptedSource source{"ab", Read::error(), "cd\n"};
+    ScriptedSource source(kPipe, {"ab", Read::error(), "cd\n"});
     char buffer[16];
     TextModeInput reader_input(source);
     TextReader reader(reader_input, buffer, sizeof buffer);
@@ -82,7 +142,7 @@ TEST(TextReader, EndOfInputAndErrorsStayWithoutFurtherReads) {
     EXPECT_EQ(source.remaining(), 1U);
   }
   {
-    ScriptedSource source{"ab\r", "", "cd\n"};
+    ScriptedSource source(kPipe, {"ab\r", "", "cd\n"});
     char buffer[16];
     TextModeInput reader_input(source);
     TextReader reader(reader_input, buffer, sizeof buffer);
@@ -90,7 +150,7 @@ TEST(TextReader, EndOfInputAndErrorsStayWithoutFurtherReads) {
     EXPECT_EQ(source.remaining(), 1U);
   }
   {
-    ScriptedSource source{"\x1a", "cd\n"};
+    ScriptedSource source(kConsole, {"\x1a", "cd\n"});
     char buffer[16];
     TextModeInput reader_input(source);
     TextReader reader(reader_input, buffer, sizeof buffer);
@@ -102,7 +162,7 @@ TEST(TextReader, EndOfInputAndErrorsStayWithoutFurtherReads) {
 
 TEST(TextReader, ReadsAskForTheReaderSizeAndOnlyWhenTheBufferIsEmpty) {
   const std::string big(20000, 'a');
-  ScriptedSource source{big};
+  ScriptedSource source(kPipe, {big});
   char name_buffer[kCharacterReadSize];
   TextModeInput reader_input(source);
   TextReader reader(reader_input, name_buffer, sizeof name_buffer);
@@ -111,20 +171,20 @@ TEST(TextReader, ReadsAskForTheReaderSizeAndOnlyWhenTheBufferIsEmpty) {
   EXPECT_EQ(reader.get(), 'a');
   EXPECT_EQ(source.requested_sizes(), (Sizes{16384, 16384}));
 
-  ScriptedSource small_source{big};
+  ScriptedSource small_source(kPipe, {big});
   char answer_buffer[kIntegerReadSize];
   TextModeInput answer_reader_input(small_source);
   TextReader answer_reader(answer_reader_input, answer_buffer, sizeof answer_buffer);
   EXPECT_EQ(answer_reader.peek(), 'a');
   EXPECT_EQ(small_source.requested_sizes(), (Sizes{1024}));
 
-  ScriptedSource split{"ab\r", "\n"};
+  ScriptedSource split(kPipe, {"ab\r", "\n"});
   TextModeInput lookahead_reader_input(split);
   TextReader lookahead_reader(lookahead_reader_input, answer_buffer, sizeof answer_buffer);
   EXPECT_EQ(drain(lookahead_reader), "ab\n");
   EXPECT_EQ(split.requested_sizes(), (Sizes{1024, 1, 1024})) << "one byte read ahead";
 
-  ScriptedSource carriage_returns{"a\r", "\r\r\r\r\r\r\r\r\n"};
+  ScriptedSource carriage_returns(kPipe, {"a\r", "\r\r\r\r\r\r\r\r\n"});
   TextModeInput cr_reader_input(carriage_returns);
   TextReader cr_reader(cr_reader_input, answer_buffer, sizeof answer_buffer);
   EXPECT_EQ(drain(cr_reader), "a\r\r\r\r\r\r\r\r\n");
@@ -133,7 +193,7 @@ TEST(TextReader, ReadsAskForTheReaderSizeAndOnlyWhenTheBufferIsEmpty) {
 }
 
 TEST(TextReader, TwoReadersOnOneSourceNeverShareBufferedBytesOrEndOfInput) {
-  ScriptedSource source{"peter\n42\n", "", "x\n"};
+  ScriptedSource source(kPipe, {"peter\n42\n", "", "x\n"});
   char name_buffer[kCharacterReadSize];
   char answer_buffer[kIntegerReadSize];
   TextModeInput input(source);
@@ -152,7 +212,7 @@ struct Extraction {
 };
 
 Extraction extract(std::initializer_list<Read> reads) {
-  ScriptedSource source(reads);
+  ScriptedSource source(kConsole, reads);
   char buffer[kIntegerReadSize];
   TextModeInput reader_input(source);
   TextReader reader(reader_input, buffer, sizeof buffer);

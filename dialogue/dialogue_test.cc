@@ -17,12 +17,14 @@ namespace {
 using expected::kClosing;
 using expected::kScreenHeader;
 
+using testing_io::kConsole;
+using testing_io::kPipe;
 using testing_io::Read;
 using testing_io::RecordingSink;
 using testing_io::ScriptedSource;
 
 TEST(RunDialogue, PeterFromTheConsoleByteForByteAndLineByLine) {
-  ScriptedSource source{"peter\r\n", "42\r\n"};
+  ScriptedSource source(kConsole, {"peter\r\n", "42\r\n"});
   RecordingSink sink;
   EXPECT_EQ(run_dialogue(source, sink), 0);
   EXPECT_EQ(sink.writes, (std::vector<std::string>{
@@ -62,7 +64,7 @@ TEST(RunDialogue, ClosingWaitReadsAfreshAndWaitsThroughBlankLines) {
       {{"peter\n", Read::error(), "never\n"}, 1},
   };
   for (const Case& c : cases) {
-    ScriptedSource source(c.reads);
+    ScriptedSource source(kConsole, c.reads);
     RecordingSink sink;
     EXPECT_EQ(run_dialogue(source, sink), 0);
     EXPECT_EQ(source.remaining(), c.left_unread) << "first read: " << c.reads[0].bytes;
@@ -73,7 +75,7 @@ TEST(RunDialogue, ClosingWaitReadsAfreshAndWaitsThroughBlankLines) {
 // The byte read ahead after a CR that ended a read belongs to standard input,
 // not to the reader that read it: here the x is the closing answer.
 TEST(RunDialogue, ByteReadAheadAfterATrailingCrReachesTheClosingWait) {
-  ScriptedSource source{"peter\nab\r", "x\n", "never\n"};
+  ScriptedSource source(kPipe, {"peter\nab\r", "x\n", "never\n"});
   RecordingSink sink;
   EXPECT_EQ(run_dialogue(source, sink), 0);
   EXPECT_EQ(sink.text(), kScreenHeader + expected::kPeterReading + kClosing);
@@ -82,7 +84,7 @@ TEST(RunDialogue, ByteReadAheadAfterATrailingCrReachesTheClosingWait) {
 }
 
 TEST(ExitStatus, AReadErrorInTheNameEndsItAndIsReportedOnce) {
-  ScriptedSource source{"pe", Read::error(), "x\n", "never\n"};
+  ScriptedSource source(kPipe, {"pe", Read::error(), "x\n", "never\n"});
   RecordingSink sink;
   console::TextModeInput input(source);
   console::TextOutput output(sink);
@@ -100,7 +102,7 @@ TEST(ExitStatus, AReadErrorInTheNameEndsItAndIsReportedOnce) {
                 std::string(std::strerror(EIO)) +  // NOLINT(concurrency-mt-unsafe)
                 "\r\n");
 
-  ScriptedSource good{"peter\n", "x\n"};
+  ScriptedSource good(kPipe, {"peter\n", "x\n"});
   console::TextModeInput good_input(good);
   RecordingSink ignored;
   console::TextOutput good_output(ignored);
@@ -110,7 +112,7 @@ TEST(ExitStatus, AReadErrorInTheNameEndsItAndIsReportedOnce) {
 }
 
 TEST(RunDialogue, EmptyInputGivesTotalZeroAndEnds) {
-  ScriptedSource source{};
+  ScriptedSource source(kPipe, {});
   RecordingSink sink;
   EXPECT_EQ(run_dialogue(source, sink), 0);
   EXPECT_EQ(sink.text(), kScreenHeader + "Quersumme des Namens: 0\r\n" + kClosing);
@@ -118,7 +120,7 @@ TEST(RunDialogue, EmptyInputGivesTotalZeroAndEnds) {
 }
 
 TEST(RunDialogue, NameWithoutLineEndIsReportedOnce) {
-  ScriptedSource source{"ab"};
+  ScriptedSource source(kPipe, {"ab"});
   RecordingSink sink;
   EXPECT_EQ(run_dialogue(source, sink), 0);
   EXPECT_EQ(sink.text(), kScreenHeader +
@@ -137,6 +139,7 @@ class EndlessSource final : public console::ByteSource {
     offset_ += size;
     return static_cast<std::ptrdiff_t>(size);
   }
+  bool is_character_device() const override { return false; }
   std::vector<std::size_t> sizes;
 
  private:

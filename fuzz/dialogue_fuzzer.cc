@@ -1,5 +1,6 @@
 // Fuzzes a whole run: the input is a script of operating-system reads, fed to
-// run_dialogue, whose output must always have the shape of a reading.
+// run_dialogue once as from a console and once as from a pipe; the output
+// must always have the shape of a reading.
 //
 // Input format: a sequence of reads, each a length byte followed by that many
 // bytes (fewer if the input ends first). The length 0xFF stands for a failed
@@ -11,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "console/text_mode_input.h"
+#include "console/text_output.h"
 #include "dialogue/dialogue.h"
 #include "expected_output.h"
 #include "scripted_io.h"
@@ -60,10 +63,15 @@ std::int64_t number_line_end(const std::string& text, std::size_t& pos) {
   return value;
 }
 
-void check_reading(const std::string& out) {
-  for (std::size_t i = 0; i < out.size(); ++i) {
-    if (out[i] == '\n') require(i > 0 && out[i - 1] == '\r');
+// Every newline of a stream is the end of a CR LF.
+void check_line_ends(const std::string& text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n') require(i > 0 && text[i - 1] == '\r');
   }
+}
+
+void check_reading(const std::string& out) {
+  check_line_ends(out);
   require(starts_with_at(out, 0, kScreenHeader));
   std::size_t pos = kScreenHeader.size();
 
@@ -125,12 +133,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   const std::size_t scripted = reads.size();
 
-  testing_io::ScriptedSource source(std::move(reads));
-  testing_io::RecordingSink sink;
-  require(dialogue::run_dialogue(source, sink) == 0);
-  check_reading(sink.text());
-  // A one-byte look-ahead splits a scripted read at most once; each reader
-  // reads at most once past the end of the script.
-  require(source.requested_sizes().size() <= 2 * scripted + 4);
+  // The same reads from a console and from a pipe, which differ only after a
+  // Ctrl-Z.
+  for (const testing_io::SourceKind kind : {testing_io::kConsole, testing_io::kPipe}) {
+    testing_io::ScriptedSource source(kind, reads);
+    testing_io::RecordingSink sink;
+    testing_io::RecordingSink errors;
+    console::TextModeInput input(source);
+    int status = 0;
+    {
+      console::TextOutput output(sink);
+      require(dialogue::run_dialogue(input, output) == 0);
+      status = dialogue::exit_status(input, output, errors);
+    }
+    check_reading(sink.text());
+    // A failed read gives status 1 and one line on standard error, ended
+    // like every other line.
+    const std::string error_text = errors.text();
+    require((status == 1) == (input.error() != 0));
+    require(error_text.empty() == (status == 0));
+    check_line_ends(error_text);
+    require(error_text.empty() || error_text.find("\r\n") == error_text.size() - 2);
+    // A one-byte look-ahead splits a scripted read at most once; each reader
+    // reads at most once past the end of the script.
+    require(source.requested_sizes().size() <= 2 * scripted + 4);
+  }
   return 0;
 }

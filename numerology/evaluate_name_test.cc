@@ -12,9 +12,12 @@ namespace {
 
 using expected::kLetterHeader;
 
+using testing_io::kConsole;
+using testing_io::kPipe;
 using testing_io::Read;
 using testing_io::RecordingSink;
 using testing_io::ScriptedSource;
+using testing_io::SourceKind;
 
 struct Evaluation {
   std::string output;
@@ -23,8 +26,8 @@ struct Evaluation {
   std::size_t reads;
 };
 
-Evaluation evaluate(std::initializer_list<Read> reads) {
-  ScriptedSource source(reads);
+Evaluation evaluate(SourceKind kind, std::initializer_list<Read> reads) {
+  ScriptedSource source(kind, reads);
   RecordingSink sink;
   char buffer[console::kCharacterReadSize];
   console::TextModeInput reader_input(source);
@@ -41,52 +44,52 @@ Evaluation evaluate(std::initializer_list<Read> reads) {
 }
 
 TEST(EvaluateName, ReportsEachCharacterUnderOneHeaderThenTheTotal) {
-  EXPECT_EQ(evaluate({"peter\n"}).output, kLetterHeader +
-                                              "p: 8\r\ne: 5\r\nt: 4\r\ne: 5\r\nr: 2\r\n"
-                                              "Quersumme des Namens: 24\r\n"
-                                              "2. Quersumme des Namens: 6\r\n");
-  EXPECT_EQ(evaluate({"Anna\n"}).output,
+  EXPECT_EQ(evaluate(kPipe, {"peter\n"}).output, kLetterHeader +
+                                                     "p: 8\r\ne: 5\r\nt: 4\r\ne: 5\r\nr: 2\r\n"
+                                                     "Quersumme des Namens: 24\r\n"
+                                                     "2. Quersumme des Namens: 6\r\n");
+  EXPECT_EQ(evaluate(kPipe, {"Anna\n"}).output,
             kLetterHeader +
                 "A: 0\r\nn: 5\r\nn: 5\r\na: 1\r\nQuersumme des Namens: 11\r\n"
                 "2. Quersumme des Namens: 2\r\n");
-  EXPECT_EQ(evaluate({"a b\r\n"}).output,
+  EXPECT_EQ(evaluate(kPipe, {"a b\r\n"}).output,
             kLetterHeader + "a: 1\r\n : 0\r\nb: 2\r\nQuersumme des Namens: 3\r\n")
       << "a blank is a character; the CR of CR LF is not";
-  EXPECT_EQ(evaluate({"a\rb\n"}).output,
+  EXPECT_EQ(evaluate(kPipe, {"a\rb\n"}).output,
             kLetterHeader + "a: 1\r\n\r: 0\r\nb: 2\r\nQuersumme des Namens: 3\r\n")
       << "a lone CR is echoed as it is";
-  EXPECT_EQ(evaluate({std::string("\xE4\0\xFF\n", 4)}).output,
+  EXPECT_EQ(evaluate(kPipe, {std::string("\xE4\0\xFF\n", 4)}).output,
             kLetterHeader + "\xE4: 0\r\n" + std::string("\0: 0\r\n", 6) +
                 "\xFF: 0\r\nQuersumme des Namens: 0\r\n");
-  EXPECT_EQ(evaluate({"peter\n"}).writes, 3U + 5U + 2U) << "one write per line";
+  EXPECT_EQ(evaluate(kPipe, {"peter\n"}).writes, 3U + 5U + 2U) << "one write per line";
 }
 
 TEST(EvaluateName, EmptyNameWritesOnlyTheTotal) {
-  EXPECT_EQ(evaluate({"\n"}).output, "Quersumme des Namens: 0\r\n");
-  EXPECT_EQ(evaluate({"\r\n"}).output, "Quersumme des Namens: 0\r\n");
-  EXPECT_EQ(evaluate({""}).output, "Quersumme des Namens: 0\r\n");
-  EXPECT_EQ(evaluate({"\x1a"
-                      "abc\n"})
+  EXPECT_EQ(evaluate(kPipe, {"\n"}).output, "Quersumme des Namens: 0\r\n");
+  EXPECT_EQ(evaluate(kPipe, {"\r\n"}).output, "Quersumme des Namens: 0\r\n");
+  EXPECT_EQ(evaluate(kPipe, {""}).output, "Quersumme des Namens: 0\r\n");
+  EXPECT_EQ(evaluate(kPipe, {"\x1a"
+                             "abc\n"})
                 .output,
             "Quersumme des Namens: 0\r\n");
-  EXPECT_EQ(evaluate({Read::error()}).output, "Quersumme des Namens: 0\r\n");
+  EXPECT_EQ(evaluate(kPipe, {Read::error()}).output, "Quersumme des Namens: 0\r\n");
 }
 
 TEST(EvaluateName, EndOfInputEndsTheNameLikeALineFeed) {
-  const Evaluation e = evaluate({"ab"});
+  const Evaluation e = evaluate(kConsole, {"ab"});
   EXPECT_EQ(e.output, kLetterHeader + "a: 1\r\nb: 2\r\nQuersumme des Namens: 3\r\n");
   EXPECT_EQ(e.reads, 2U) << "no read after end of input";
-  EXPECT_EQ(evaluate({"ab", Read::error(), "cd\n"}).output,
+  EXPECT_EQ(evaluate(kConsole, {"ab", Read::error(), "cd\n"}).output,
             kLetterHeader + "a: 1\r\nb: 2\r\nQuersumme des Namens: 3\r\n");
-  EXPECT_EQ(evaluate({"ab\x1a"
-                      "cd\n",
-                      "ef\n"})
+  EXPECT_EQ(evaluate(kConsole, {"ab\x1a"
+                                "cd\n",
+                                "ef\n"})
                 .output,
             kLetterHeader +
                 "a: 1\r\nb: 2\r\ne: 5\r\nf: 8\r\nQuersumme des Namens: 16\r\n"
                 "2. Quersumme des Namens: 7\r\n")
       << "Ctrl-Z after characters drops the rest of that line only";
-  EXPECT_EQ(evaluate({"ab", "\x1a", "cd\n"}).output,
+  EXPECT_EQ(evaluate(kConsole, {"ab", "\x1a", "cd\n"}).output,
             kLetterHeader + "a: 1\r\nb: 2\r\nQuersumme des Namens: 3\r\n");
 }
 
@@ -96,15 +99,15 @@ TEST(EvaluateName, TakesAtMostOneHundredCharacters) {
   const std::string reading = kLetterHeader + expected_lines + "Quersumme des Namens: 800\r\n" +
                               "2. Quersumme des Namens: 8\r\n";
 
-  Evaluation e = evaluate({std::string(100, 'f') + "\n"});
+  Evaluation e = evaluate(kPipe, {std::string(100, 'f') + "\n"});
   EXPECT_EQ(e.output, reading);
   EXPECT_EQ(e.unread, "\n") << "the line feed after 100 characters stays unread";
 
-  e = evaluate({std::string(150, 'f') + "\nnext\n"});
+  e = evaluate(kPipe, {std::string(150, 'f') + "\nnext\n"});
   EXPECT_EQ(e.output, reading);
   EXPECT_EQ(e.unread, std::string(50, 'f') + "\nnext\n");
 
-  e = evaluate({std::string(99, 'f') + "a\n"});
+  e = evaluate(kPipe, {std::string(99, 'f') + "a\n"});
   const std::string tail =
       "a: 1\r\nQuersumme des Namens: 793\r\n2. Quersumme des Namens: 100\r\n"
       "2. Quersumme des Namens: 10\r\n3. Quersumme des Namens: 1\r\n";
@@ -114,7 +117,7 @@ TEST(EvaluateName, TakesAtMostOneHundredCharacters) {
   std::vector<Read> one_byte_reads;
   one_byte_reads.reserve(120);
   for (int i = 0; i < 120; ++i) one_byte_reads.emplace_back(std::string(1, 'p'));
-  ScriptedSource source(one_byte_reads);
+  ScriptedSource source(kPipe, one_byte_reads);
   RecordingSink sink;
   char buffer[console::kCharacterReadSize];
   console::TextModeInput reader_input(source);
@@ -136,7 +139,7 @@ TEST(EvaluateName, EveryByteValueIsEchoedAsReadWithItsNumber) {
   }
   for (int byte = 0; byte <= 0xFF; ++byte) {
     const char c = static_cast<char>(byte);
-    const std::string output = evaluate({std::string(1, c) + "\n"}).output;
+    const std::string output = evaluate(kPipe, {std::string(1, c) + "\n"}).output;
     if (c == '\n' || c == '\r' || c == '\x1a') {
       // Line feed, CR LF, and Ctrl-Z first in a read: no character at all.
       EXPECT_EQ(output, "Quersumme des Namens: 0\r\n") << "byte " << byte;
@@ -152,10 +155,10 @@ TEST(EvaluateName, EveryByteValueIsEchoedAsReadWithItsNumber) {
 // However the operating system splits or cuts the reads, the reading is the
 // one of the name the reader delivers.
 TEST(EvaluateName, ReadBoundariesAndCtrlZCutsChangeOnlyWhatTheNameIs) {
-  const std::string peter = evaluate({"peter\n"}).output;
-  EXPECT_EQ(evaluate({"p", "e", "t", "e", "r", "\n"}).output, peter);
-  EXPECT_EQ(evaluate({"peter\r", "\n"}).output, peter);
-  EXPECT_EQ(evaluate({"pet", "er\r\n"}).output, peter);
+  const std::string peter = evaluate(kConsole, {"peter\n"}).output;
+  EXPECT_EQ(evaluate(kConsole, {"p", "e", "t", "e", "r", "\n"}).output, peter);
+  EXPECT_EQ(evaluate(kConsole, {"peter\r", "\n"}).output, peter);
+  EXPECT_EQ(evaluate(kConsole, {"pet", "er\r\n"}).output, peter);
 
   const std::string line = "peter\n";
   for (std::size_t cut = 0; cut <= line.size(); ++cut) {
@@ -168,8 +171,8 @@ TEST(EvaluateName, ReadBoundariesAndCtrlZCutsChangeOnlyWhatTheNameIs) {
     } else {
       name = before + "ab";
     }
-    EXPECT_EQ(evaluate({before + "\x1a" + line.substr(cut), "ab\n"}).output,
-              evaluate({name + "\n"}).output)
+    EXPECT_EQ(evaluate(kConsole, {before + "\x1a" + line.substr(cut), "ab\n"}).output,
+              evaluate(kConsole, {name + "\n"}).output)
         << "Ctrl-Z at " << cut;
   }
 }

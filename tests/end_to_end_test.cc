@@ -113,15 +113,31 @@ TEST(EndToEnd, PipeEndingInCrShowsTheReadingAtOnceAndPassesTheNextByteOn) {
   EXPECT_EQ(child.wait_for_exit(), 0) << "the x must end the closing wait";
 }
 
-TEST(EndToEnd, EndOfInputOnTheNameLeavesTheClosingWaitReadingAfresh) {
-  ChildProcess child(kProgram, StdinFrom::pipe());
-  child.read_output_until(kScreenHeader);
-  child.write_input("\x1a\r\n");
-  EXPECT_EQ(child.read_output_until(kClosing),
-            kScreenHeader + "Quersumme des Namens: 0\r\n" + kClosing);
-  EXPECT_TRUE(child.still_running_after(100));
-  child.write_input("x\n");
-  EXPECT_EQ(child.wait_for_exit(), 0);
+// From a file or a pipe a Ctrl-Z ends the input for good: nothing after it is
+// read, whatever the reads return and however a writer splits its writes.
+TEST(EndToEnd, CtrlZInAFileOrAPipeEndsTheInputForGood) {
+  const std::string ab_reading =
+      kScreenHeader + kLetterHeader + "a: 1\r\nb: 2\r\nQuersumme des Namens: 3\r\n" + kClosing;
+  Outcome run = run_with_file("ab\x1a" + std::string(16381, 'y') + "cd\n42\n");
+  EXPECT_EQ(run.output, ab_reading) << "the second read of a file is not made";
+  EXPECT_EQ(run.status, 0);
+
+  ChildProcess name_cut(kProgram, StdinFrom::pipe());
+  name_cut.read_output_until(kScreenHeader);
+  name_cut.write_input(
+      "ab\x1a"
+      "cd\n");
+  EXPECT_EQ(name_cut.wait_for_exit(), 0) << "the pieces after the Ctrl-Z are not waited for";
+  EXPECT_EQ(name_cut.read_all_output(), ab_reading);
+
+  ChildProcess answer_cut(kProgram, StdinFrom::pipe());
+  answer_cut.read_output_until(kScreenHeader);
+  answer_cut.write_input("peter\n");
+  answer_cut.read_output_until(kClosing);
+  answer_cut.write_input(
+      "  \x1a"
+      "42\n");
+  EXPECT_EQ(answer_cut.wait_for_exit(), 0) << "the closing wait ends at the Ctrl-Z";
 }
 
 }  // namespace

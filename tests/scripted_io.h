@@ -29,15 +29,22 @@ struct Read {
   bool failed = false;
 };
 
-/// Answers each read() with the next scripted read, as a pipe would: a
-/// scripted read longer than the size asked for is split, the rest answering
-/// the next read. An empty entry, and every read after the script, returns 0.
+/// What a scripted source stands for: a console (a character device, where a
+/// Ctrl-Z cuts only its own read) or a pipe (like a file, where a Ctrl-Z ends
+/// the input for good).
+enum SourceKind { kConsole, kPipe };
+
+/// Answers each read() with the next scripted read: a scripted read longer
+/// than the size asked for is split, the rest answering the next read. An
+/// empty entry, and every read after the script, returns 0.
 class ScriptedSource final : public console::ByteSource {
  public:
-  ScriptedSource(std::initializer_list<Read> reads) : reads_(reads) {}
-  explicit ScriptedSource(std::vector<Read> reads) : reads_(std::move(reads)) {}
+  ScriptedSource(SourceKind kind, std::initializer_list<Read> reads) : kind_(kind), reads_(reads) {}
+  ScriptedSource(SourceKind kind, std::vector<Read> reads)
+      : kind_(kind), reads_(std::move(reads)) {}
 
   std::ptrdiff_t read(char* buffer, std::size_t size) override;
+  bool is_character_device() const override { return kind_ == kConsole; }
 
   /// The size asked for by each read() so far, in order.
   const std::vector<std::size_t>& requested_sizes() const { return requested_; }
@@ -45,6 +52,7 @@ class ScriptedSource final : public console::ByteSource {
   std::size_t remaining() const { return reads_.size() - next_; }
 
  private:
+  SourceKind kind_;
   std::vector<Read> reads_;
   std::size_t next_ = 0;
   std::vector<std::size_t> requested_;

@@ -1,5 +1,6 @@
 // The built program on a pseudo-terminal: canonical line input, Ctrl-D as
-// end of input, and the screen state while the program waits.
+// end of input, a literal Ctrl-Z, and the screen state while the program
+// waits.
 
 #include <poll.h>
 #include <pty.h>
@@ -43,6 +44,8 @@ class Terminal {
     settings.c_cc[VINTR] = 3;      // Ctrl-C
     settings.c_cc[VERASE] = 0x7f;  // Backspace
     settings.c_cc[VKILL] = 0x15;   // Ctrl-U
+    settings.c_cc[VSUSP] = 0x1a;   // Ctrl-Z
+    settings.c_cc[VLNEXT] = 0x16;  // Ctrl-V: the next key is taken literally
     settings.c_cc[VMIN] = 1;
     cfsetispeed(&settings, B38400);
     cfsetospeed(&settings, B38400);
@@ -184,6 +187,28 @@ TEST(Terminal, CtrlDAfterCharactersDeliversThemAndCtrlDAtTheClosingWaitEndsIt) {
   terminal.type("ter\r");
   EXPECT_EQ(terminal.read_until(kClosing), kPeterReading + kClosing);
   terminal.type("\x04");
+  EXPECT_EQ(terminal.wait_for_exit(), 0);
+}
+
+// A terminal is a character device: a Ctrl-Z (typed literally, after Ctrl-V)
+// cuts only the line it is on, and the name goes on with the next line.
+TEST(Terminal, LiteralCtrlZCutsItsLineAndTheNameGoesOn) {
+  Terminal terminal;
+  ASSERT_TRUE(terminal.started());
+  terminal.read_until(kScreenHeader);
+  terminal.type(
+      "ab\x16\x1a"
+      "cd\r");
+  EXPECT_TRUE(terminal.still_running_after(100)) << "the name is not over yet";
+  terminal.type("ef\r");
+  EXPECT_EQ(terminal.read_until(kClosing), kLetterHeader +
+                                               "a: 1\r\nb: 2\r\ne: 5\r\nf: 8\r\n"
+                                               "Quersumme des Namens: 16\r\n"
+                                               "2. Quersumme des Namens: 7\r\n" +
+                                               kClosing);
+  terminal.type("\r");
+  EXPECT_TRUE(terminal.still_running_after(100));
+  terminal.type("\x16\x1a\r");  // at the start of a line: end of input
   EXPECT_EQ(terminal.wait_for_exit(), 0);
 }
 

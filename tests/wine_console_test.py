@@ -6,6 +6,12 @@ terminal. This starts the program under Wine in a tmux window, types into it
 and reads the screen text back (Wine's console draws with terminal control
 sequences, so the raw bytes are not compared; tmux keeps the screen).
 
+Wine's console reads the terminal in its line mode, so the terminal's own
+suspend character would take a typed Ctrl-Z before the console sees it: the
+stop signal is dropped (nothing in the window has job control) and the line
+typed so far with it. With the suspend character switched off, Ctrl-Z reaches
+the console, which hands the program the byte 0x1A, as a Windows console does.
+
 Usage: wine_console_test.py WINE_RUN BUILD_DIR PROGRAM.exe
 Exits 0 when every check holds, 1 when one fails, 77 (skipped) when tmux or
 Wine's 64-bit loader is missing.
@@ -28,7 +34,8 @@ class Console:
 
     def __init__(self, wine_run, build_dir, program):
         self.socket = "quirvelandostrabik-%d-%d" % (os.getpid(), time.monotonic_ns())
-        command = "%s 64 %s %s; echo EXIT=$?; sleep 600" % (wine_run, build_dir, program)
+        command = "stty susp undef; %s 64 %s %s; echo EXIT=$?; sleep 600" % (
+            wine_run, build_dir, program)
         self.tmux("new-session", "-d", "-x", "80", "-y", "60", command)
 
     def tmux(self, *args):
@@ -101,9 +108,20 @@ def peter_then_an_empty_line(console):
 
 def empty_name(console):
     screen = console.screen()
-    check(screen[-2:] == ["Quersumme des Namens: 0", CLOSING] and
+    check(screen[-3:] == ["^Z", "Quersumme des Namens: 0", CLOSING] and
           "Den Buchstaben zugeordnete Zahlenwerte:" not in screen,
           "an empty name's total, then the closing line", console)
+
+
+def name_goes_on_after_the_cut(console):
+    screen = console.screen()
+    start = screen.index("ab^Zcd") if "ab^Zcd" in screen else 0
+    # The console echoes a line typed ahead when the program reads it.
+    check(screen[start:] == [
+        "ab^Zcd", "", "Den Buchstaben zugeordnete Zahlenwerte:", "",
+        "a: 1", "b: 2", "ef", "e: 5", "f: 8",
+        "Quersumme des Namens: 16", "2. Quersumme des Namens: 7", CLOSING,
+    ], "the name ab, then ef from the next line", console)
 
 
 def main():
@@ -120,7 +138,10 @@ def main():
         return 77
     args = (wine_run, build_dir, program)
     run(args, ["peter", "Enter"], peter_then_an_empty_line)
-    run(args, ["C-z", "Enter"], empty_name)  # Ctrl-Z at the start of the line ends the name
+    # The console is a character device: a Ctrl-Z at the start of a line ends
+    # the name, and one after characters drops only the rest of its line.
+    run(args, ["C-z", "Enter"], empty_name)
+    run(args, ["ab", "C-z", "cd", "Enter", "ef", "Enter"], name_goes_on_after_the_cut)
     print("all checks hold" if not failures else "%d checks failed" % len(failures))
     return 1 if failures else 0
 
