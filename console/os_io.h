@@ -3,7 +3,8 @@
 // Everything above this interface sees plain bytes: newline and end-of-input
 // conventions are applied by TextReader and TextOutput, the same way on every
 // platform. Each platform has one implementation file (os_io_posix.cc,
-// os_io_win32.cc); tests substitute scripted sources and recording sinks.
+// os_io_win32.cc, os_io_web.cc for a web page's console); tests substitute
+// scripted sources and recording sinks.
 
 #ifndef QUIRVELANDOSTRABIK_CONSOLE_OS_IO_H_
 #define QUIRVELANDOSTRABIK_CONSOLE_OS_IO_H_

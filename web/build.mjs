@@ -1,0 +1,84 @@
+// Builds the page: one HTML file that holds the program (Emscripten's
+// output, with its WebAssembly inlined), the terminal, its styles and the
+// page's script, and asks for nothing from anywhere.
+//
+// Usage: node web/build.mjs PROGRAM.js OUTPUT.html
+//
+// The same inputs give the same bytes: nothing here depends on the time, the
+// machine or the folders the inputs are in.
+
+import { createHash } from 'node:crypto';
+import { readFileSync, writeFileSync } from 'node:fs';
+import { dirname, join, resolve } from 'node:path';
+import { fileURLToPath } from 'node:url';
+
+import * as esbuild from 'esbuild';
+
+const [programArgument, outputPath] = process.argv.slice(2);
+if (!programArgument || !outputPath) {
+  console.error('usage: node web/build.mjs PROGRAM.js OUTPUT.html');
+  process.exit(2);
+}
+
+const programPath = resolve(programArgument);
+const webDir = dirname(fileURLToPath(import.meta.url));
+const nodeModules = join(webDir, '..', 'node_modules');
+const read = (path) => readFileSync(path, 'utf8');
+
+// The program's module is imported by a name of its own, so that the page's
+// sources do not depend on where the build put it.
+const programPlugin = {
+  name: 'program',
+  setup(build) {
+    build.onResolve({ filter: /^quirvelandostrabik-program$/ }, () => ({ path: programPath }));
+  },
+};
+
+const bundle = await esbuild.build({
+  entryPoints: [join(webDir, 'main.js')],
+  absWorkingDir: webDir,
+  bundle: true,
+  format: 'esm',
+  target: 'es2022',
+  minify: true,
+  legalComments: 'eof',
+  charset: 'utf8',
+  write: false,
+  logLevel: 'warning',
+  plugins: [programPlugin],
+});
+
+// Inlined text must not end its <script> or <style> element early, and
+// points to no source maps, which are not there.
+function inlined(text, element) {
+  const safe = text
+    .replace(/^\/\/# sourceMappingURL=.*$/gm, '')
+    .replace(/\/\*# sourceMappingURL=.*?\*\//g, '')
+    .replace(new RegExp(`</(${element})`, 'gi'), '<\\/$1');
+  if (/<!--|<script/i.test(safe)) throw new Error(`the inlined ${element} holds <!-- or <script`);
+  return safe;
+}
+
+const script = inlined(bundle.outputFiles[0].text, 'script');
+const style = inlined(read(join(nodeModules, '@xterm/xterm/css/xterm.css')) + read(join(webDir, 'page.css')), 'style');
+const scriptHash = createHash('sha256').update(script, 'utf8').digest('base64');
+
+// Only the page's own script runs. WebAssembly needs 'wasm-unsafe-eval';
+// the program's loader fetches its inlined data: URL; xterm.js sets styles
+// of its own. Nothing else may be loaded.
+const policy = [
+  "default-src 'none'",
+  `script-src 'sha256-${scriptHash}' 'wasm-unsafe-eval'`,
+  "style-src 'unsafe-inline'",
+  'connect-src data:',
+  "base-uri 'none'",
+  "form-action 'none'",
+].join('; ');
+
+const notice = read(join(nodeModules, '@xterm/xterm/LICENSE')).replace(/--/g, '- -');
+const page = read(join(webDir, 'page.html'))
+  .replace('@CONTENT_SECURITY_POLICY@', () => policy)
+  .replace('@STYLE@', () => style)
+  .replace('@SCRIPT@', () => script)
+  .concat(`<!--\nThe terminal is xterm.js, under this licence:\n\n${notice}-->\n`);
+writeFileSync(outputPath, page);
