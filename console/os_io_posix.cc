@@ -39,17 +39,9 @@ class PosixInput final : public ByteSource {
   // Asked only when a Ctrl-Z arrives, so a run without one pays no system
   // call for it.
   bool is_character_device() const override {
-    if (kind_ == Kind::kUnknown) {
-      struct stat status {};
-      kind_ = ::fstat(STDIN_FILENO, &status) == 0 && S_ISCHR(status.st_mode) ? Kind::kDevice
-                                                                             : Kind::kOther;
-    }
-    return kind_ == Kind::kDevice;
+    struct stat status {};
+    return ::fstat(STDIN_FILENO, &status) == 0 && S_ISCHR(status.st_mode);
   }
-
- private:
-  enum class Kind { kUnknown, kDevice, kOther };
-  mutable Kind kind_ = Kind::kUnknown;
 };
 
 class PosixOutput final : public ByteSink {

@@ -35,19 +35,10 @@ class Win32Input final : public ByteSource {
   // process's standard input handle. A handle that is not open has no file
   // type and counts as no device.
   bool is_character_device() const override {
-    if (kind_ == Kind::kUnknown) {
-      HANDLE handle = ::GetStdHandle(STD_INPUT_HANDLE);
-      kind_ = handle != nullptr && handle != INVALID_HANDLE_VALUE &&
-                      ::GetFileType(handle) == FILE_TYPE_CHAR
-                  ? Kind::kDevice
-                  : Kind::kOther;
-    }
-    return kind_ == Kind::kDevice;
+    HANDLE handle = ::GetStdHandle(STD_INPUT_HANDLE);
+    return handle != nullptr && handle != INVALID_HANDLE_VALUE &&
+           ::GetFileType(handle) == FILE_TYPE_CHAR;
   }
-
- private:
-  enum class Kind { kUnknown, kDevice, kOther };
-  mutable Kind kind_ = Kind::kUnknown;
 };
 
 // A write to a pipe whose reader has closed it: the reader's choice, not a
