@@ -150,6 +150,17 @@ TEST(TextReader, EndOfInputAndErrorsStayWithoutFurtherReads) {
     EXPECT_EQ(source.remaining(), 1U);
   }
   {
+    // A terminal: a literal CR ends one read, a lone CR the next, then Ctrl-D.
+    // The CR read ahead is delivered with that end of input, not looked past.
+    ScriptedSource source(kConsole, {"ab\r", "\r", "", "x\n"});
+    char buffer[16];
+    TextModeInput reader_input(source);
+    TextReader reader(reader_input, buffer, sizeof buffer);
+    EXPECT_EQ(drain(reader), "ab\r\r");
+    EXPECT_EQ(source.requested_sizes(), (Sizes{16, 1, 15}));
+    EXPECT_EQ(source.remaining(), 1U) << "x is for the next reader";
+  }
+  {
     ScriptedSource source(kConsole, {"\x1a", "cd\n"});
     char buffer[16];
     TextModeInput reader_input(source);

@@ -111,6 +111,24 @@ TEST(ExitStatus, AReadErrorInTheNameEndsItAndIsReportedOnce) {
   EXPECT_EQ(errors.writes.size(), 1U) << "nothing more on standard error";
 }
 
+// Space freed after a full disk: the first line is lost, the rest goes out.
+// The lost line still makes the run a failure.
+TEST(ExitStatus, AFailedWriteIsReportedThoughLaterWritesSucceed) {
+  ScriptedSource source(kPipe, {"peter\n"});
+  RecordingSink sink(0, ENOSPC);
+  console::TextModeInput input(source);
+  console::TextOutput output(sink);
+  run_dialogue(input, output);
+  EXPECT_EQ("\r\n" + sink.text(), kScreenHeader + expected::kPeterReading + kClosing);
+
+  RecordingSink errors;
+  EXPECT_EQ(exit_status(input, output, errors), 1);
+  EXPECT_EQ(errors.text(),
+            "quirvelandostrabik: standard output: " +
+                std::string(std::strerror(ENOSPC)) +  // NOLINT(concurrency-mt-unsafe)
+                "\r\n");
+}
+
 TEST(RunDialogue, EmptyInputGivesTotalZeroAndEnds) {
   ScriptedSource source(kPipe, {});
   RecordingSink sink;

@@ -58,10 +58,17 @@ class ScriptedSource final : public console::ByteSource {
   std::vector<std::size_t> requested_;
 };
 
-/// Records every write() separately; every write succeeds.
+/// Records every write() separately. Every write succeeds, except the one
+/// numbered `failing_write` (counted from 0), if set: it takes nothing and
+/// reports `failure`.
 class RecordingSink final : public console::ByteSink {
  public:
+  RecordingSink() = default;
+  RecordingSink(std::size_t failing_write, int failure)
+      : failing_write_(failing_write), failure_(failure) {}
+
   int write(const char* data, std::size_t size) override {
+    if (attempts_++ == failing_write_) return failure_;
     writes.emplace_back(data, size);
     return 0;
   }
@@ -70,6 +77,11 @@ class RecordingSink final : public console::ByteSink {
   std::string text() const;
 
   std::vector<std::string> writes;
+
+ private:
+  std::size_t attempts_ = 0;
+  std::size_t failing_write_ = static_cast<std::size_t>(-1);
+  int failure_ = 0;
 };
 
 }  // namespace testing_io

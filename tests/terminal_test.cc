@@ -2,6 +2,7 @@
 // end of input, a literal Ctrl-Z, and the screen state while the program
 // waits.
 
+#include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
@@ -15,6 +16,7 @@
 #include <string>
 #include <string_view>
 
+#include "child_process.h"
 #include "expected_output.h"
 
 namespace {
@@ -31,10 +33,12 @@ constexpr int kPatienceMs = 20000;
 // The program on the slave side of a pty in canonical mode, as a login shell
 // would leave it, except that echo and output post-processing are off: the
 // master then reads exactly the bytes the program wrote (no echoed input, no
-// CR CR LF from the kernel's newline translation).
+// CR CR LF from the kernel's newline translation). With `input_file`,
+// standard input is that file instead, and only the output goes to the
+// terminal.
 class Terminal {
  public:
-  Terminal() {
+  explicit Terminal(const std::string& input_file = "") {
     termios settings{};
     settings.c_iflag = ICRNL | IXON;
     settings.c_oflag = 0;
@@ -52,6 +56,10 @@ class Terminal {
     pid_ = ::forkpty(&master_, nullptr, &settings, nullptr);
     if (pid_ == 0) {
       (void)::signal(SIGPIPE, SIG_DFL);
+      if (!input_file.empty()) {
+        const int fd = ::open(input_file.c_str(), O_RDONLY);
+        if (fd < 0 || ::dup2(fd, STDIN_FILENO) < 0) ::_exit(126);
+      }
       char* argv[] = {const_cast<char*>(kProgram.c_str()), nullptr};
       ::execv(kProgram.c_str(), argv);
       ::_exit(127);
@@ -209,6 +217,18 @@ TEST(Terminal, LiteralCtrlZCutsItsLineAndTheNameGoesOn) {
   terminal.type("\r");
   EXPECT_TRUE(terminal.still_running_after(100));
   terminal.type("\x16\x1a\r");  // at the start of a line: end of input
+  EXPECT_EQ(terminal.wait_for_exit(), 0);
+}
+
+// What a Ctrl-Z does depends on standard input alone: a file is no terminal,
+// even when the output goes to one. The first read of 16384 bytes ends just
+// past the Ctrl-Z; a terminal would read on and take cd into the name.
+TEST(Terminal, FileAsInputEndsAtItsCtrlZThoughTheOutputIsATerminal) {
+  Terminal terminal(testing_io::temporary_file("ab\x1a" + std::string(16381, 'y') + "cd\n42\n"));
+  ASSERT_TRUE(terminal.started());
+  EXPECT_EQ(
+      terminal.read_until(kClosing),
+      kScreenHeader + kLetterHeader + "a: 1\r\nb: 2\r\nQuersumme des Namens: 3\r\n" + kClosing);
   EXPECT_EQ(terminal.wait_for_exit(), 0);
 }
 
