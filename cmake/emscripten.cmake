@@ -1,8 +1,8 @@
 # Toolchain of the web preset: Debian's Emscripten, used directly. (emcmake
 # would also make the tests' emulator `node --experimental-wasm-threads`,
 # which newer Node.js refuses.) Where Emscripten is missing, the host's
-# compiler configures the project, and QUIRVELANDOSTRABIK_WEB_UNAVAILABLE
-# says why nothing can be built: the web tests are then reported as skipped.
+# compiler starts configuring the project, and QUIRVELANDOSTRABIK_WEB_UNAVAILABLE
+# says why nothing can be built: the configuration then stops with it.
 set(QUIRVELANDOSTRABIK_EMSCRIPTEN_TOOLCHAIN
   /usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake)
 if(EXISTS "${QUIRVELANDOSTRABIK_EMSCRIPTEN_TOOLCHAIN}")
@@ -12,5 +12,5 @@ if(EXISTS "${QUIRVELANDOSTRABIK_EMSCRIPTEN_TOOLCHAIN}")
   set(CMAKE_CXX_LINKER_LAUNCHER "${CMAKE_COMMAND};-E;env;NODE_PATH=/usr/share/nodejs")
 else()
   set(QUIRVELANDOSTRABIK_WEB_UNAVAILABLE
-    "emscripten is not installed (${QUIRVELANDOSTRABIK_EMSCRIPTEN_TOOLCHAIN} is missing)")
+    "emscripten is not installed (${QUIRVELANDOSTRABIK_EMSCRIPTEN_TOOLCHAIN} is missing): run apt-get install emscripten")
 endif()

@@ -1,14 +1,20 @@
-// The web page in headless Chromium, typed into as a person types.
+// The web page in a real browser engine, typed into as a person types.
 //
 // What the program writes (window.quirvelandostrabik.output()) must be,
 // byte for byte, what it writes on Linux for the same lines: the texts the
 // C++ tests share in expected_output.h. The screen is checked where the code
 // page and the console's line editing show. Any request other than file: or
-// data: fails, and so does any error the page reports.
+// data:, and any error the page reports, fails the test.
 //
-// Usage: node tests/browser_test.mjs PAGE.html [--chromium PATH]
-//        node tests/browser_test.mjs PAGE.html --screenshot OUT.png
-// Exits 77 (skipped) when Chromium is missing.
+// Every engine types peter with the closing wait, Jürgen, Backspace (over
+// ^Z too) and Ctrl+Z at the start of the name line. Chromium also takes
+// the phone keyboard cases (through the DevTools protocol), pastes, the
+// accessibility checks and the phone and zoom layouts.
+//
+// Usage: node tests/browser_test.mjs PAGE.html --engine chromium|firefox|webkit
+//          [--browser PATH] [--driver PATH]
+//        node tests/browser_test.mjs PAGE.html --screenshots DIR
+// Exits 77 (skipped) when the engine's browser is missing.
 
 import assert from 'node:assert/strict';
 import { existsSync, readFileSync } from 'node:fs';
@@ -16,7 +22,7 @@ import { dirname, join, resolve } from 'node:path';
 import { after, before, test } from 'node:test';
 import { fileURLToPath, pathToFileURL } from 'node:url';
 
-import { chromium } from 'playwright-core';
+import { launch } from './browser_engines.mjs';
 
 const args = process.argv.slice(2);
 const option = (name, fallback) => {
@@ -24,20 +30,26 @@ const option = (name, fallback) => {
   return i >= 0 ? args[i + 1] : fallback;
 };
 const pageUrl = pathToFileURL(resolve(args[0] ?? '')).href;
-const chromiumPath = option('--chromium', '/usr/bin/chromium');
-const screenshotPath = option('--screenshot', null);
-if (!existsSync(chromiumPath)) {
-  console.log(`Skipped: ${chromiumPath} is not installed`);
-  process.exit(77);
+const screenshotDir = option('--screenshots', null);
+const engineName = screenshotDir === null ? option('--engine', 'chromium') : 'chromium';
+const defaultBrowsers = { chromium: '/usr/bin/chromium', firefox: '/usr/bin/firefox-esr' };
+const browserPath = option('--browser', defaultBrowsers[engineName]);
+const driverPath = option('--driver', '/usr/bin/WebKitWebDriver');
+for (const path of engineName === 'webkit' ? [browserPath, driverPath] : [browserPath]) {
+  if (path === undefined || !existsSync(path)) {
+    console.log(`Skipped: ${path ?? `the ${engineName} browser`} is not installed`);
+    process.exit(77);
+  }
 }
+const inChromium = engineName === 'chromium';
+const testsDir = dirname(fileURLToPath(import.meta.url));
 
 // The C++ tests' shared texts, read from their header: string literals and
 // earlier names joined by +.
 function sharedTexts() {
-  const header = join(dirname(fileURLToPath(import.meta.url)), 'expected_output.h');
   const escapes = { r: '\r', n: '\n', a: '\x07', t: '\t', '\\': '\\', '"': '"' };
   const texts = {};
-  for (const [, name, value] of readFileSync(header, 'utf8').matchAll(
+  for (const [, name, value] of readFileSync(join(testsDir, 'expected_output.h'), 'utf8').matchAll(
     /inline const std::string (k\w+) =([^;]*);/g,
   )) {
     texts[name] = '';
@@ -59,178 +71,148 @@ function sharedTexts() {
 const { kScreenHeader, kLetterHeader, kClosing, kPeterReading } = sharedTexts();
 const PROMPT = 'bitte Namen eingeben:';
 const CLOSING = 'Ende: Taste druecken';
+const PETER = kScreenHeader + kPeterReading + kClosing;
 // The bytes of a text whose characters are all below 256, one byte each.
 const bytesOf = (text) => [...Buffer.from(text, 'latin1')];
 
-let browser;
+let engine;
 before(async () => {
-  browser = await chromium.launch({
-    executablePath: chromiumPath,
-    args: [
-      '--no-sandbox',
-      '--disable-gpu',
-      '--disable-quic',
-      '--no-first-run',
-      '--disable-background-networking',
-      '--disable-component-update',
-      '--disable-sync',
-    ],
-  });
+  engine = await launch(engineName, { browser: browserPath, driver: driverPath });
 });
 after(async () => {
-  await browser?.close();
+  await engine?.close();
 });
 
-// A fresh page with the program waiting at its prompt. Every request it
-// makes and every error it reports is kept, and checked by done().
-async function openPage() {
-  const context = await browser.newContext({ viewport: { width: 1000, height: 720 } });
-  const page = await context.newPage();
-  const problems = [];
-  page.on('request', (request) => {
-    if (!/^(file|data):/.test(request.url())) problems.push(`request: ${request.url()}`);
-  });
-  await context.route(/^(?!file:|data:)/, (route) => route.abort());
-  page.on('pageerror', (error) => problems.push(`page error: ${error.message}`));
-  page.on('console', (message) => {
-    if (message.type() === 'error') problems.push(`console error: ${message.text()}`);
-  });
-  await page.goto(pageUrl);
-  const bellsAtPrompt = await waitForLine(page, PROMPT);
-  const api = (name) => page.evaluate((n) => window.quirvelandostrabik[n](), name);
-  return {
-    page,
+// Polls `fn` in the page until it returns something true, for 10 s at most.
+async function waitUntil(tab, fn, arg, what) {
+  for (let waited = 0; waited < 10000; waited += 25) {
+    if (await tab.evaluate(fn, arg)) return;
+    await new Promise((r) => setTimeout(r, 25));
+  }
+  assert.fail(`timed out waiting for ${what}`);
+}
+
+// A fresh page with the program waiting at its prompt.
+async function openPage(layout = {}) {
+  const tab = await engine.open(pageUrl, layout);
+  const api = (name) => tab.evaluate((n) => window.quirvelandostrabik[n](), name);
+  const session = {
+    tab,
     output: () => api('output'),
     screen: () => api('screen'),
     status: () => api('status'),
     bells: () => api('bells'),
-    bellsAtPrompt,
-    type: (text) => page.keyboard.type(text),
-    press: (key) => page.keyboard.press(key),
-    paste: (text) =>
-      page.evaluate((t) => {
-        const data = new DataTransfer();
-        data.setData('text/plain', t);
-        document
-          .querySelector('.xterm-helper-textarea')
-          .dispatchEvent(new ClipboardEvent('paste', { clipboardData: data, bubbles: true }));
-      }, text),
+    columns: () => api('columns'),
+    field: () => tab.evaluate(() => document.getElementById('field').value),
+    focused: () => tab.evaluate(() => document.activeElement?.id),
+    type: (text) => tab.type(text),
+    press: (key) => tab.press(key),
+    // Types `text`, then Enter.
+    line: async (text) => {
+      if (text !== '') await tab.type(text);
+      await tab.press('Enter');
+    },
+    waitForLine: (line) =>
+      waitUntil(tab, (l) => window.quirvelandostrabik.screen().includes(l), line, `the line ${line}`),
     // The program still waits after `ms` milliseconds.
     stillWaiting: async (ms = 200) => {
-      await page.waitForTimeout(ms);
+      await new Promise((r) => setTimeout(r, ms));
       return (await api('status')) === null;
     },
-    exited: () => page.waitForFunction(() => window.quirvelandostrabik.status() !== null).then(() => api('status')),
-    waitForLine: (line) => waitForLine(page, line),
-    done: async () => {
-      await context.close();
-      assert.deepEqual(problems, []);
+    exited: async () => {
+      await waitUntil(tab, () => window.quirvelandostrabik.status() !== null, null, 'the end');
+      return api('status');
     },
+    done: async () => assert.deepEqual(await tab.close(), []),
   };
-}
-
-// Waits until a line of the screen is `line`; returns the bells shown then.
-async function waitForLine(page, line) {
-  await page.waitForFunction((l) => window.quirvelandostrabik.screen().includes(l), line, {
-    timeout: 10000,
-  });
-  return page.evaluate(() => window.quirvelandostrabik.bells());
+  await session.waitForLine(PROMPT);
+  session.bellsAtPrompt = await session.bells();
+  return session;
 }
 
 // Ends the closing wait with x and checks the status.
 async function endWithX(session) {
-  await session.type('x');
-  await session.press('Enter');
+  await session.line('x');
   assert.equal(await session.exited(), 0);
 }
 
-if (screenshotPath !== null) {
-  test('screenshot of a reading', async () => {
-    const session = await openPage();
-    await session.type('Jürgen');
-    await session.press('Enter');
-    await session.waitForLine(CLOSING);
-    await session.page.locator('main').screenshot({ path: screenshotPath });
-    await session.done();
+// The reading of a name from the letter header to the closing line.
+function readingOf(reportLines, total, sums) {
+  return (
+    kLetterHeader +
+    reportLines.map((l) => `${l}\r\n`).join('') +
+    `Quersumme des Namens: ${total}\r\n` +
+    sums.map((s) => `${s}\r\n`).join('') +
+    kClosing
+  );
+}
+
+if (screenshotDir !== null) {
+  test('screenshots of a reading, desktop and phone', async () => {
+    for (const [file, layout] of [
+      ['web-page.png', { width: 1000, height: 720 }],
+      ['web-page-phone.png', { width: 360, height: 740, touch: true, scale: 2 }],
+    ]) {
+      const session = await openPage(layout);
+      await session.line('Jürgen');
+      await session.waitForLine(CLOSING);
+      await session.tab.page.screenshot({ path: join(screenshotDir, file) });
+      await session.done();
+    }
   });
 } else {
-  test('peter, the closing wait, and a new reading', async () => {
+  test('peter, the closing wait, the end, and a new reading from the keyboard', async () => {
     const session = await openPage();
     assert.equal(session.bellsAtPrompt, 1, 'the bell is shown before the prompt');
-    await session.type('peter');
-    await session.press('Enter');
+    assert.equal(await session.focused(), 'field', 'the field has the focus on load');
+    await session.line('peter');
     await session.waitForLine(CLOSING);
-    await session.press('Enter');
+    await session.line('');
     assert.ok(await session.stillWaiting(), 'an empty line keeps the closing wait');
-    await session.type('   ');
-    await session.press('Enter');
+    await session.line('   ');
     assert.ok(await session.stillWaiting(), 'a line of blanks keeps the closing wait');
     await endWithX(session);
-    assert.deepEqual(await session.output(), bytesOf(kScreenHeader + kPeterReading + kClosing));
+    assert.deepEqual(await session.output(), bytesOf(PETER));
     assert.equal(await session.bells(), 1);
 
-    const ended = session.page.locator('#ended');
-    assert.match(await ended.innerText(), /Das Programm ist beendet \(Exit-Status 0\)/);
-    await session.page.getByRole('button', { name: 'Neue Deutung in einer neuen Konsole' }).click();
+    const ended = await session.tab.evaluate(() => document.querySelector('[role=status]').textContent);
+    assert.match(ended, /Das Programm ist beendet \(Exit-Status 0\)/);
+    assert.equal(await session.focused(), 'new-reading', 'focus moves to the new-reading button');
+    await session.press('Enter');
     await session.waitForLine(PROMPT);
     assert.equal(await session.status(), null, 'a fresh run');
+    assert.equal(await session.focused(), 'field', 'focus is in the new field');
     assert.deepEqual(await session.output(), bytesOf(kScreenHeader));
     assert.deepEqual((await session.screen()).slice(0, 5), ['', '', '', kScreenHeader.split('\r\n')[3], PROMPT]);
     await session.done();
   });
 
-  test('a typo corrected with Backspace', async () => {
-    const session = await openPage();
-    await session.type('pex');
-    await session.press('Backspace');
-    await session.press('Backspace');
-    await session.type('eter');
-    await session.press('Enter');
-    await session.waitForLine(CLOSING);
-    assert.deepEqual(await session.output(), bytesOf(kScreenHeader + kPeterReading + kClosing));
-    assert.ok((await session.screen()).includes('peter'), 'the erased characters are gone');
-    await endWithX(session);
-    await session.done();
-  });
-
   test('Jürgen: ü is the byte 0x81 and shows as ü', async () => {
     const session = await openPage();
-    await session.type('Jürgen');
-    await session.press('Enter');
-    const lines = await session.waitForLine(CLOSING).then(() => session.screen());
-    const reading =
-      'J: 0\r\n\x81: 0\r\nr: 2\r\ng: 3\r\ne: 5\r\nn: 5\r\n' +
-      'Quersumme des Namens: 15\r\n2. Quersumme des Namens: 6\r\n';
-    assert.deepEqual(await session.output(), bytesOf(kScreenHeader + kLetterHeader + reading + kClosing));
+    await session.line('Jürgen');
+    await session.waitForLine(CLOSING);
+    const reading = readingOf(['J: 0', '\x81: 0', 'r: 2', 'g: 3', 'e: 5', 'n: 5'], 15, ['2. Quersumme des Namens: 6']);
+    assert.deepEqual(await session.output(), bytesOf(kScreenHeader + reading));
+    const lines = await session.screen();
     assert.ok(lines.includes('Jürgen') && lines.includes('ü: 0'), lines.join('\n'));
     await endWithX(session);
     await session.done();
   });
 
-  test('pasted lines are typed ahead: each waits for its read, and shows then', async () => {
+  test('Backspace: one removes a ^Z whole, a typed ^ and Z stay two characters', async () => {
     const session = await openPage();
-    await session.paste('peter\r\nx\r\n');
-    assert.equal(await session.exited(), 0);
-    assert.deepEqual(await session.output(), bytesOf(kScreenHeader + kPeterReading + kClosing));
-    await session.waitForLine('x');
-    const lines = await session.screen();
-    assert.deepEqual(lines.slice(lines.indexOf(PROMPT)), [
-      PROMPT, '', 'peter', ...kPeterReading.split('\r\n').slice(0, -1), CLOSING, 'x',
-    ]);
-    await session.done();
-  });
-
-  test('a pasted name of 130 characters: 100 are taken, the rest is never the answer', async () => {
-    const session = await openPage();
-    await session.paste('o'.repeat(130) + '\r\n');
+    await session.type('pe^Z');
+    await session.press('Backspace');
+    await session.press('Backspace');
+    await session.press('Control+z');
+    assert.equal(await session.field(), 'pe^Z');
+    await session.press('Backspace');
+    await session.type('x');
+    await session.press('Backspace');
+    await session.line('ter');
     await session.waitForLine(CLOSING);
-    const expected =
-      kScreenHeader + kLetterHeader + 'o: 7\r\n'.repeat(100) +
-      'Quersumme des Namens: 700\r\n2. Quersumme des Namens: 7\r\n' + kClosing;
-    assert.deepEqual(await session.output(), bytesOf(expected));
-    const lines = await session.screen();
-    assert.ok(lines.includes('o'.repeat(80)) && lines.includes('o'.repeat(50)), 'the line wraps at 80');
-    assert.ok(await session.stillWaiting(), 'the 30 further characters were not the answer');
+    assert.deepEqual(await session.output(), bytesOf(PETER));
+    assert.ok((await session.screen()).includes('peter'), 'the erased characters are gone');
     await endWithX(session);
     await session.done();
   });
@@ -240,12 +222,46 @@ if (screenshotPath !== null) {
     await session.press('Control+z');
     await session.press('Enter');
     await session.waitForLine(CLOSING);
-    assert.deepEqual(
-      await session.output(),
-      bytesOf(kScreenHeader + 'Quersumme des Namens: 0\r\n' + kClosing),
-    );
+    assert.deepEqual(await session.output(), bytesOf(kScreenHeader + 'Quersumme des Namens: 0\r\n' + kClosing));
     assert.ok((await session.screen()).includes('^Z'));
     assert.ok(await session.stillWaiting(), 'a console is no file: input goes on');
+    await endWithX(session);
+    await session.done();
+  });
+}
+
+if (inChromium && screenshotDir === null) {
+  // A paste as Chromium delivers one: a ClipboardEvent with its data.
+  const paste = (session, text) =>
+    session.tab.evaluate((t) => {
+      const data = new DataTransfer();
+      data.setData('text/plain', t);
+      document
+        .getElementById('field')
+        .dispatchEvent(new ClipboardEvent('paste', { clipboardData: data, bubbles: true, cancelable: true }));
+    }, text);
+
+  test('pasted lines are typed ahead: each waits for its read, and shows then', async () => {
+    const session = await openPage();
+    await paste(session, 'peter\r\nx\r\n');
+    assert.equal(await session.exited(), 0);
+    assert.deepEqual(await session.output(), bytesOf(PETER));
+    const lines = await session.screen();
+    assert.deepEqual(lines.slice(lines.indexOf(PROMPT)), [
+      PROMPT, '', 'peter', ...kPeterReading.split('\r\n').slice(0, -1), CLOSING, 'x',
+    ]);
+    await session.done();
+  });
+
+  test('a pasted name of 130 characters: 100 are taken, the rest is never the answer', async () => {
+    const session = await openPage();
+    await paste(session, 'o'.repeat(130) + '\n');
+    await session.waitForLine(CLOSING);
+    const reading = readingOf(Array(100).fill('o: 7'), 700, ['2. Quersumme des Namens: 7']);
+    assert.deepEqual(await session.output(), bytesOf(kScreenHeader + reading));
+    const lines = await session.screen();
+    assert.ok(lines.includes('o'.repeat(80)) && lines.includes('o'.repeat(50)), 'the line wraps at 80');
+    assert.ok(await session.stillWaiting(), 'the 30 further characters were not the answer');
     await endWithX(session);
     await session.done();
   });
@@ -254,14 +270,11 @@ if (screenshotPath !== null) {
     const session = await openPage();
     await session.type('ab');
     await session.press('Control+z');
-    await session.type('cd');
-    await session.press('Enter');
-    await session.type('ef');
-    await session.press('Enter');
+    await session.line('cd');
+    await session.line('ef');
     await session.waitForLine(CLOSING);
-    const reading =
-      'a: 1\r\nb: 2\r\ne: 5\r\nf: 8\r\nQuersumme des Namens: 16\r\n2. Quersumme des Namens: 7\r\n';
-    assert.deepEqual(await session.output(), bytesOf(kScreenHeader + kLetterHeader + reading + kClosing));
+    const reading = readingOf(['a: 1', 'b: 2', 'e: 5', 'f: 8'], 16, ['2. Quersumme des Namens: 7']);
+    assert.deepEqual(await session.output(), bytesOf(kScreenHeader + reading));
     // As on a console, the line typed ahead shows when the program reads it.
     const lines = await session.screen();
     assert.deepEqual(lines.slice(lines.indexOf('ab^Zcd')), [
@@ -270,5 +283,185 @@ if (screenshotPath !== null) {
     ]);
     await endWithX(session);
     await session.done();
+  });
+
+  // What an Android keyboard sends: key code 229 for each key, the word
+  // being composed, then the word committed.
+  test('phone keyboards: each case gives the reading of the name meant, nothing left over', async () => {
+    const word = (cdp) => ({
+      key: async (code = 229, key = 'Unidentified', text) => {
+        await cdp.send('Input.dispatchKeyEvent', { type: 'rawKeyDown', windowsVirtualKeyCode: code, key });
+        if (text !== undefined) {
+          await cdp.send('Input.dispatchKeyEvent', { type: 'char', windowsVirtualKeyCode: code, key, text });
+        }
+        await cdp.send('Input.dispatchKeyEvent', { type: 'keyUp', windowsVirtualKeyCode: code, key });
+      },
+      async compose(text, replace) {
+        await this.key();
+        const range = replace === undefined ? {} : { replacementStart: replace[0], replacementEnd: replace[1] };
+        await cdp.send('Input.imeSetComposition', {
+          text, selectionStart: text.length, selectionEnd: text.length, ...range,
+        });
+      },
+      async composeEach(...texts) {
+        for (const text of texts) await this.compose(text);
+      },
+      commit: (text) => cdp.send('Input.insertText', { text }),
+      enter() {
+        return this.key(13, 'Enter', '\r');
+      },
+    });
+    const cases = {
+      'a word composed, then committed': async (k) => {
+        await k.composeEach('p', 'pe', 'pet', 'pete', 'peter');
+        await k.commit('peter');
+        await k.enter();
+      },
+      'Enter during the composition, the commit after it': async (k) => {
+        await k.composeEach('p', 'pe', 'pet', 'pete', 'peter');
+        await k.enter();
+        await k.commit('peter');
+      },
+      'a typo corrected inside the composition': async (k) => {
+        await k.composeEach('p', 'pe', 'pex', 'pe', 'pet', 'pete', 'peter');
+        await k.commit('peter');
+        await k.enter();
+      },
+      'Backspace after a committed word reopens it as a composition': async (k) => {
+        await k.composeEach('p', 'pe', 'pet', 'pete', 'petex');
+        await k.commit('petex');
+        await k.compose('pete', [0, 5]);
+        await k.compose('peter');
+        await k.commit('peter');
+        await k.enter();
+      },
+      'dictation inserts the whole word': async (k) => {
+        await k.commit('peter');
+        await k.enter();
+      },
+      'a paste of several lines': async (k, session) => {
+        await paste(session, 'pet');
+        await paste(session, 'er\nx\n');
+      },
+    };
+    for (const [name, keys] of Object.entries(cases)) {
+      const session = await openPage({ width: 360, height: 740, touch: true });
+      const cdp = await session.tab.context.newCDPSession(session.tab.page);
+      await keys(word(cdp), session);
+      await session.waitForLine(CLOSING);
+      assert.deepEqual(await session.output(), bytesOf(PETER), name);
+      await new Promise((r) => setTimeout(r, 100));  // a late commit would land now
+      const left = await session.status() === null ? await session.field() : '';
+      assert.equal(left, '', `${name}: nothing is left in the field`);
+      await session.done();
+    }
+  });
+
+  test('a screen reader gets every line of the reading, and axe-core finds nothing', async () => {
+    const axe = readFileSync(join(testsDir, '..', 'node_modules', 'axe-core', 'axe.min.js'), 'utf8');
+    const session = await openPage({ bypassCSP: true });
+    const { page } = session.tab;
+    await page.addScriptTag({ content: axe });
+    const violations = async (when) => {
+      const result = await page.evaluate(() =>
+        window.axe.run(document, {
+          runOnly: { type: 'tag', values: ['wcag2a', 'wcag2aa', 'wcag21a', 'wcag21aa', 'wcag22aa'] },
+        }),
+      );
+      return result.violations.map((v) => `${when}: ${v.id}: ${v.nodes.map((n) => n.target).join(', ')}`);
+    };
+    const found = await violations('at the start');
+    await session.line('peter');
+    await session.waitForLine(CLOSING);
+    found.push(...(await violations('during a reading')));
+
+    const cdp = await session.tab.context.newCDPSession(page);
+    const { nodes } = await cdp.send('Accessibility.getFullAXTree');
+    const log = nodes.find((n) => n.role?.value === 'log');
+    assert.equal(log?.name?.value, 'Konsole', 'the output is a log named Konsole');
+    const texts = nodes.filter((n) => n.role?.value === 'StaticText').map((n) => n.name?.value.trim());
+    const expected = (kScreenHeader + 'peter\r\n' + kPeterReading + kClosing)
+      .replace('\x07', '')
+      .split('\r\n')
+      .map((l) => l.trim())
+      .filter((l) => l !== '');
+    let at = 0;
+    for (const line of expected) {
+      at = texts.indexOf(line, at);
+      assert.ok(at >= 0, `"${line}" is in the accessibility tree, in order: ${JSON.stringify(texts)}`);
+    }
+
+    await endWithX(session);
+    found.push(...(await violations('at the end')));
+    assert.deepEqual(found, []);
+    await session.done();
+  });
+
+  test('phones and zoom: at most 80 columns, as many as fit, text of 14 px or more, no sideways scroll', async () => {
+    const layouts = [
+      { width: 360, height: 740, touch: true },  // a phone
+      { width: 320, height: 640 },  // WCAG reflow
+      { width: 640, height: 360, scale: 2 },  // 1280 x 720 at 200 %
+      { width: 1280, height: 720 },
+    ];
+    for (const layout of layouts) {
+      const session = await openPage(layout);
+      const what = `${layout.width} px`;
+      await session.line('o'.repeat(90));
+      await session.waitForLine(CLOSING);
+      const columns = await session.columns();
+      if (layout.width === 1280) assert.equal(columns, 80, what);
+      const measured = await session.tab.evaluate(() => {
+        const probe = document.createElement('span');
+        probe.style.whiteSpace = 'pre';
+        probe.textContent = '0'.repeat(100);
+        document.getElementById('output').append(probe);
+        const character = probe.getBoundingClientRect().width / 100;
+        probe.remove();
+        const frame = document.getElementById('console');
+        const style = getComputedStyle(frame);
+        const echo = [...document.querySelectorAll('[role=log] > *')].find((e) => e.textContent === 'o'.repeat(90));
+        return {
+          echoRows: Math.round(echo.getBoundingClientRect().height / parseFloat(getComputedStyle(echo).lineHeight)),
+          character,
+          width: frame.clientWidth - parseFloat(style.paddingLeft) - parseFloat(style.paddingRight),
+          fontSize: parseFloat(getComputedStyle(document.getElementById('output')).fontSize),
+          scrollWidth: document.documentElement.scrollWidth,
+          clientWidth: document.documentElement.clientWidth,
+          field: Object.fromEntries(
+            ['autocapitalize', 'autocorrect', 'spellcheck', 'autocomplete'].map((a) => [
+              a, document.getElementById('field').getAttribute(a),
+            ]),
+          ),
+        };
+      });
+      // Within half a pixel: the character's width is measured, not exact.
+      assert.ok(columns * measured.character <= measured.width + 0.5, `${what}: ${columns} columns fit`);
+      assert.ok(columns === 80 || (columns + 1) * measured.character > measured.width, `${what}: no more fit`);
+      assert.ok(measured.fontSize >= 14, `${what}: font size ${measured.fontSize}`);
+      assert.ok(measured.scrollWidth <= measured.clientWidth, `${what}: no sideways scroll`);
+      // The echo of the 90 o's wraps at the console's width, on screen as
+      // in screen().
+      const chunks = [];
+      for (let n = 90; n > 0; n -= columns) chunks.push('o'.repeat(Math.min(n, columns)));
+      assert.ok((await session.screen()).join('\n').includes(chunks.join('\n')), `${what}: screen()`);
+      assert.equal(measured.echoRows, chunks.length, `${what}: rows shown`);
+      assert.deepEqual(measured.field, {
+        autocapitalize: 'none', autocorrect: 'off', spellcheck: 'false', autocomplete: 'off',
+      });
+      if (layout.touch) {
+        // The on-screen keyboard opens: the visual viewport shrinks, and the
+        // field stays in view above it.
+        const { page } = session.tab;
+        await page.evaluate(() => window.scrollTo(0, 0));
+        await page.setViewportSize({ width: layout.width, height: 300 });
+        await waitUntil(session.tab, () => {
+          const box = document.getElementById('field').getBoundingClientRect();
+          return box.top >= 0 && box.bottom <= window.visualViewport.height;
+        }, null, 'the field in view');
+      }
+      await endWithX(session);
+      await session.done();
+    }
   });
 }

@@ -1,6 +1,6 @@
 // Builds the page: one HTML file that holds the program (Emscripten's
-// output, with its WebAssembly inlined), the terminal, its styles and the
-// page's script, and asks for nothing from anywhere.
+// output, with its WebAssembly inlined), the page's script and its styles,
+// and asks for nothing from anywhere.
 //
 // Usage: node web/build.mjs PROGRAM.js OUTPUT.html
 //
@@ -22,7 +22,6 @@ if (!programArgument || !outputPath) {
 
 const programPath = resolve(programArgument);
 const webDir = dirname(fileURLToPath(import.meta.url));
-const nodeModules = join(webDir, '..', 'node_modules');
 const read = (path) => readFileSync(path, 'utf8');
 
 // The program's module is imported by a name of its own, so that the page's
@@ -60,25 +59,23 @@ function inlined(text, element) {
 }
 
 const script = inlined(bundle.outputFiles[0].text, 'script');
-const style = inlined(read(join(nodeModules, '@xterm/xterm/css/xterm.css')) + read(join(webDir, 'page.css')), 'style');
-const scriptHash = createHash('sha256').update(script, 'utf8').digest('base64');
+const style = inlined(read(join(webDir, 'page.css')), 'style');
+const hash = (text) => createHash('sha256').update(text, 'utf8').digest('base64');
 
-// Only the page's own script runs. WebAssembly needs 'wasm-unsafe-eval';
-// the program's loader fetches its inlined data: URL; xterm.js sets styles
-// of its own. Nothing else may be loaded.
+// Only the page's own script and style apply, by their hashes. WebAssembly
+// needs 'wasm-unsafe-eval'; the program's loader fetches its inlined data:
+// URL. Nothing else may be loaded.
 const policy = [
   "default-src 'none'",
-  `script-src 'sha256-${scriptHash}' 'wasm-unsafe-eval'`,
-  "style-src 'unsafe-inline'",
+  `script-src 'sha256-${hash(script)}' 'wasm-unsafe-eval'`,
+  `style-src 'sha256-${hash(style)}'`,
   'connect-src data:',
   "base-uri 'none'",
   "form-action 'none'",
 ].join('; ');
 
-const notice = read(join(nodeModules, '@xterm/xterm/LICENSE')).replace(/--/g, '- -');
 const page = read(join(webDir, 'page.html'))
   .replace('@CONTENT_SECURITY_POLICY@', () => policy)
   .replace('@STYLE@', () => style)
-  .replace('@SCRIPT@', () => script)
-  .concat(`<!--\nThe terminal is xterm.js, under this licence:\n\n${notice}-->\n`);
+  .replace('@SCRIPT@', () => script);
 writeFileSync(outputPath, page);

@@ -1,123 +1,73 @@
-// The page's console: a text console in line mode over a terminal widget.
+// The page's console: a text console in line mode, made of the document's
+// text and a text field.
 //
-// Keys are kept in the order typed and edited into a line only while the
-// program reads, as a console does: a line typed ahead waits, unechoed,
-// until the program asks for it. A line is handed over once Enter ends it,
-// as its bytes in code page 850 followed by CR LF. What the program does
-// with a Ctrl-Z (0x1A) in the line is its own text mode's business.
-
-import { byteOfCharacter, characterOfByte, screenTextOfBytes } from './code_page_850.js';
-
-const ENTER = { kind: 'enter' };
-const BACKSPACE = { kind: 'backspace' };
-const CTRL_Z = { kind: 'character', byte: 0x1a, echo: '^Z' };
-
-/**
- * The keys in `data`, as a terminal reports typing and pasting: Enter is CR
- * (a pasted line end too), Backspace is DEL or BS. Characters are taken by
- * code point, so that one emoji is one key. Escape sequences (arrows,
- * function keys, Alt with a key) and other control characters are no keys
- * of a line.
- */
-export function keysOf(data) {
-  const keys = [];
-  const characters = Array.from(data.normalize('NFC'));
-  for (let i = 0; i < characters.length; i += 1) {
-    const c = characters[i];
-    const code = c.codePointAt(0);
-    if (c === '\r' || (c === '\n' && characters[i - 1] !== '\r')) {
-      keys.push(ENTER);
-    } else if (code === 0x7f || code === 0x08) {
-      keys.push(BACKSPACE);
-    } else if (code === 0x1a) {
-      keys.push(CTRL_Z);
-    } else if (code === 0x1b) {
-      i = endOfEscape(characters, i);
-    } else if (code >= 0x20 && !(code >= 0x80 && code < 0xa0)) {
-      const byte = byteOfCharacter(code);
-      keys.push({ kind: 'character', byte, echo: characterOfByte(byte) });
-    }
-  }
-  return keys;
-}
-
-// The index of the last character of the escape sequence at `start`.
-function endOfEscape(characters, start) {
-  let i = start + 1;
-  if (characters[i] === '[') {
-    i += 1;
-    while (i < characters.length && !/[\x40-\x7e]/.test(characters[i])) i += 1;
-  } else if (characters[i] === 'O') {
-    i += 1;
-  }
-  return Math.min(i, characters.length - 1);
-}
+// A line ended in the field is handed to the program once it reads, as its
+// bytes in code page 850 followed by CR LF, and echoed into the text then:
+// lines ended before the program reads wait, unechoed, in the order ended,
+// as a console's type-ahead does. What the program does with a Ctrl-Z
+// (0x1A) in a line is its own text mode's business.
 
 export class LineConsole {
-  #terminal;
-  #keys = [];
-  #line = [];  // the keys of the line being edited
-  #handedOver = new Uint8Array(0);  // the rest of an ended line, for the next reads
+  #text;
+  #field;
+  #ended = [];  // lines ended but not yet read
+  #handedOver = new Uint8Array(0);  // the rest of a line being read
   #pendingRead = null;
   #closed = false;
 
-  /** `terminal` is an xterm.js Terminal; it stays the caller's. */
-  constructor(terminal) {
-    this.#terminal = terminal;
-    terminal.onData((data) => this.#type(data));
+  /**
+   * `text` is a ConsoleText that shows the output; `field` is a LineField
+   * whose ended lines this console takes over. Both stay the caller's.
+   */
+  constructor(text, field) {
+    this.#text = text;
+    this.#field = field;
+    field.onLine = (line) => {
+      if (this.#closed) return;
+      this.#ended.push(line);
+      this.#handOver();
+    };
   }
 
   /** Shows bytes the program wrote. */
   write(bytes) {
-    this.#terminal.write(screenTextOfBytes(bytes));
+    this.#text.write(bytes);
   }
 
   /**
-   * One read of at most `size` bytes: the rest of a line already ended, or
-   * else the next line, once Enter ends it.
+   * One read of at most `size` bytes: the rest of a line already handed
+   * over, or else the next line, once it is ended.
    */
   read(size) {
-    if (this.#handedOver.length > 0) return Promise.resolve(this.#takeHandedOver(size));
+    if (this.#handedOver.length > 0) return Promise.resolve(this.#take(size));
     return new Promise((resolve) => {
       this.#pendingRead = { size, resolve };
-      this.#edit();
+      this.#handOver();
     });
   }
 
-  /** The program has ended: no key is taken any more. */
+  /** The program has ended: no line is taken any more. */
   close() {
     this.#closed = true;
-    this.#keys = [];
+    this.#ended = [];
   }
 
-  #type(data) {
-    if (this.#closed) return;
-    this.#keys.push(...keysOf(data));
-    this.#edit();
+  /** The console's rows at `columns` characters, with the line being edited. */
+  rows(columns) {
+    return this.#text.rows(columns, this.#closed ? '' : this.#field.text);
   }
 
-  // Edits the keys typed so far into the line, while a read waits for it.
-  #edit() {
-    while (this.#pendingRead !== null && this.#keys.length > 0) {
-      const key = this.#keys.shift();
-      if (key.kind === 'character') {
-        this.#line.push(key);
-        this.#terminal.write(key.echo);
-      } else if (key.kind === 'backspace') {
-        const removed = this.#line.pop();
-        if (removed !== undefined) this.#terminal.write('\b \b'.repeat(removed.echo.length));
-      } else {
-        this.#terminal.write('\r\n');
-        this.#handedOver = Uint8Array.from([...this.#line.map((k) => k.byte), 0x0d, 0x0a]);
-        this.#line = [];
-        const { size, resolve } = this.#pendingRead;
-        this.#pendingRead = null;
-        resolve(this.#takeHandedOver(size));
-      }
-    }
+  #handOver() {
+    if (this.#pendingRead === null || this.#ended.length === 0) return;
+    const { bytes, echo } = this.#ended.shift();
+    this.#text.echo(echo);
+    this.#handedOver = Uint8Array.from([...bytes, 0x0d, 0x0a]);
+    const { size, resolve } = this.#pendingRead;
+    this.#pendingRead = null;
+    resolve(this.#take(size));
   }
 
-  #takeHandedOver(size) {
+  #take(size) {
     const taken = this.#handedOver.subarray(0, size);
     this.#handedOver = this.#handedOver.subarray(taken.length);
     return taken;

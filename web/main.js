@@ -1,119 +1,131 @@
 // The page: one console, the program running in it, and what automation
 // may ask of them (window.quirvelandostrabik).
 
-import { Terminal } from '@xterm/xterm';
 import createProgram from 'quirvelandostrabik-program';
 
 import { Bell } from './bell.js';
+import { ConsoleText } from './console_text.js';
 import { LineConsole } from './line_console.js';
+import { LineField } from './line_field.js';
 
-const COLUMNS = 80;
-const ROWS = 25;
-const SCROLLBACK = 1000;
+const MAX_COLUMNS = 80;
 
 const frame = document.getElementById('console');
-const ended = document.getElementById('ended');
+const output = document.getElementById('output');
+const current = document.getElementById('current');
+const form = document.getElementById('line-form');
+const field = document.getElementById('field');
 const endedText = document.getElementById('ended-text');
 const newReading = document.getElementById('new-reading');
 const bell = new Bell(frame);
+const lineField = new LineField(form, field, document.getElementById('ctrl-z'), null);
 
 // The run on screen now; a new reading replaces it.
 let run = null;
+let columns = MAX_COLUMNS;
 
-// The font size at which 80 columns fit the window, within reason; narrower
-// windows scroll the console sideways.
-function fontSize() {
-  const fitting = Math.floor((document.documentElement.clientWidth - 32) / (COLUMNS * 0.6));
-  return Math.max(8, Math.min(16, fitting));
+// As many columns as fit the console's width, at most 80: a narrower window
+// wraps the lines, as a console window made narrower does.
+// A ruler of 80 characters measures them, in a box of no size, so that
+// it widens nothing.
+const ruler = document.createElement('span');
+ruler.style.cssText = 'white-space:pre';
+ruler.textContent = '0'.repeat(MAX_COLUMNS);
+const rulerBox = document.createElement('div');
+rulerBox.setAttribute('aria-hidden', 'true');
+rulerBox.style.cssText = 'position:absolute;width:0;height:0;overflow:hidden;visibility:hidden';
+rulerBox.append(ruler);
+frame.append(rulerBox);
+function fitColumns() {
+  const style = getComputedStyle(frame);
+  const width = frame.clientWidth - parseFloat(style.paddingLeft) - parseFloat(style.paddingRight);
+  const character = ruler.getBoundingClientRect().width / MAX_COLUMNS;
+  columns = Math.max(1, Math.min(MAX_COLUMNS, Math.floor((width + 0.5) / character)));
+  frame.style.setProperty('--columns', String(columns));
 }
 
-// The console's lines from the top of the scrollback to the last line
-// written, without their trailing blanks.
-function screenLines(terminal) {
-  const buffer = terminal.buffer.active;
-  let last = buffer.baseY + buffer.cursorY;
-  if (buffer.cursorX === 0) last -= 1;  // the cursor waits on a line not yet written
-  const lines = [];
-  for (let y = 0; y <= last; y += 1) {
-    lines.push(buffer.getLine(y).translateToString(true).replace(/ +$/, ''));
-  }
-  return lines;
+// Keeps the line being edited in view as output arrives, once per frame.
+let scrollQueued = false;
+function keepFieldInView() {
+  if (scrollQueued) return;
+  scrollQueued = true;
+  requestAnimationFrame(() => {
+    scrollQueued = false;
+    (form.hidden ? output.lastElementChild ?? frame : field).scrollIntoView({ block: 'nearest' });
+  });
 }
 
 async function start() {
-  const terminal = new Terminal({
-    cols: COLUMNS,
-    rows: ROWS,
-    scrollback: SCROLLBACK,
-    convertEol: true,  // a line feed also returns the cursor, as on a console
-    cursorBlink: true,
-    fontFamily: '"DejaVu Sans Mono", "Cascadia Mono", Consolas, "Liberation Mono", monospace',
-    fontSize: fontSize(),
-    theme: { background: '#0c0c0c', foreground: '#cccccc' },
-  });
-  const current = { terminal, output: [], status: null, bells: 0 };
-  run = current;
-  terminal.open(frame);
-  // Backspace over a line that wrapped goes back to the row above.
-  terminal.write('\x1b[?45h');
-  terminal.onBell(() => {
-    current.bells += 1;
+  const current_run = { output: [], status: null, bells: 0 };
+  run = current_run;
+  const text = new ConsoleText(output, current, () => {
+    current_run.bells += 1;
     bell.ring();
   });
-  // Ctrl+C with text selected copies it instead of going to the program.
-  terminal.attachCustomKeyEventHandler(
-    (event) => !((event.ctrlKey || event.metaKey) && event.key === 'c' && terminal.hasSelection()),
-  );
-  terminal.focus();
-
-  const lineConsole = new LineConsole(terminal);
+  const lineConsole = new LineConsole(text, lineField);
+  current_run.console = lineConsole;
   const program = await createProgram({
     stdio: {
-      read: (size) => lineConsole.read(size),
+      read: (size) => {
+        keepFieldInView();
+        return lineConsole.read(size);
+      },
       write: (fd, bytes) => {
-        if (fd === 1) current.output.push(...bytes);
+        if (fd === 1) current_run.output.push(...bytes);
         lineConsole.write(bytes);
+        keepFieldInView();
       },
     },
   });
   const status = await program.ccall('main', 'number', [], [], { async: true });
   lineConsole.close();
-  // The console stays as it is, but takes no more keys.
-  terminal.options.disableStdin = true;
-  terminal.options.cursorBlink = false;
-  current.status = status;
-  endedText.textContent = `Das Programm ist beendet (Exit-Status ${status}).`;
-  ended.hidden = false;
+  // The console stays as it is, but takes no more lines.
+  form.hidden = true;
+  current_run.status = status;
+  end(`Das Programm ist beendet (Exit-Status ${status}).`);
+}
+
+function end(message) {
+  endedText.textContent = message;
+  newReading.hidden = false;
   newReading.focus();
 }
 
 function startShowingFailure() {
-  start().catch((error) => {
-    endedText.textContent = `Das Programm konnte nicht laufen: ${error.message}`;
-    ended.hidden = false;
-  });
+  start().catch((error) => end(`Das Programm konnte nicht laufen: ${error.message}`));
 }
 
 newReading.addEventListener('click', () => {
-  ended.hidden = true;
-  run.terminal.dispose();
-  frame.replaceChildren();
+  newReading.hidden = true;
+  endedText.textContent = '';
+  output.replaceChildren();
+  current.textContent = '';
+  lineField.clear();
+  form.hidden = false;
+  field.focus();
   startShowingFailure();
 });
 
-window.addEventListener('resize', () => {
-  if (run !== null) run.terminal.options.fontSize = fontSize();
+window.addEventListener('resize', fitColumns);
+// An on-screen keyboard that opens shrinks the visual viewport: the line
+// being edited stays in view above it.
+window.visualViewport?.addEventListener('resize', () => {
+  if (document.activeElement === field) field.scrollIntoView({ block: 'nearest' });
 });
 
 window.quirvelandostrabik = Object.freeze({
   /** Every byte written to standard output so far, as numbers. */
   output: () => (run === null ? [] : [...run.output]),
-  /** The console's lines, top of the scrollback to the last line written. */
-  screen: () => (run === null ? [] : screenLines(run.terminal)),
+  /** The console's rows, each line wrapped at its width, with the line being edited. */
+  screen: () => (run === null ? [] : run.console.rows(columns)),
   /** null while the program runs, then its exit status. */
   status: () => (run === null ? null : run.status),
   /** How many BEL bytes the console has shown. */
   bells: () => (run === null ? 0 : run.bells),
+  /** The console's width in columns now. */
+  columns: () => columns,
 });
 
+fitColumns();
+field.focus();
 startShowingFailure();

@@ -1,0 +1,187 @@
+// The three browser engines the page is tested in, each driven the way it
+// is best driven, behind one small interface:
+//
+//   const engine = await launch(name, { browser, driver });
+//   const tab = await engine.open({ width, height, touch });
+//   await tab.evaluate(fn, arg);      // fn runs in the page
+//   await tab.type('peter');          // as typed on a keyboard
+//   await tab.press('Enter');         // 'Enter', 'Backspace' or 'Control+z'
+//   const problems = await tab.close();  // errors and requests seen
+//   await engine.close();
+//
+// Chromium: playwright-core over the DevTools protocol; its tabs also offer
+// `page` and `context`, for what only Chromium is asked. Firefox:
+// puppeteer-core over WebDriver BiDi. WebKit: selenium-webdriver talking to
+// WebKitWebDriver, which starts WebKitGTK's MiniBrowser.
+
+import { spawn } from 'node:child_process';
+import { createServer } from 'node:net';
+
+const CHROMIUM_ARGS = [
+  '--no-sandbox',
+  '--disable-gpu',
+  '--disable-quic',
+  '--no-first-run',
+  '--disable-background-networking',
+  '--disable-component-update',
+  '--disable-sync',
+];
+
+// Requests the page may make: its own file and the program's inlined data.
+const isOwnRequest = (url) => /^(file|data):/.test(url);
+
+export async function launch(name, options) {
+  if (name === 'chromium') return launchChromium(options);
+  if (name === 'firefox') return launchFirefox(options);
+  if (name === 'webkit') return launchWebKit(options);
+  throw new Error(`unknown engine ${name}`);
+}
+
+async function launchChromium({ browser: executablePath }) {
+  const { chromium } = await import('playwright-core');
+  const browser = await chromium.launch({ executablePath, args: CHROMIUM_ARGS });
+  return {
+    async open(url, { width = 1000, height = 720, touch = false, scale = 1, bypassCSP = false } = {}) {
+      const context = await browser.newContext({
+        viewport: { width, height },
+        hasTouch: touch,
+        isMobile: touch,
+        deviceScaleFactor: scale,
+        bypassCSP,
+      });
+      const page = await context.newPage();
+      const problems = [];
+      page.on('request', (request) => {
+        if (!isOwnRequest(request.url())) problems.push(`request: ${request.url()}`);
+      });
+      await context.route((url) => !isOwnRequest(url.href), (route) => route.abort());
+      page.on('pageerror', (error) => problems.push(`page error: ${error.message}`));
+      page.on('console', (message) => {
+        if (message.type() === 'error') problems.push(`console error: ${message.text()}`);
+      });
+      await page.goto(url);
+      return {
+        page,
+        context,
+        evaluate: (fn, arg) => page.evaluate(fn, arg),
+        type: (text) => page.keyboard.type(text),
+        press: (key) => page.keyboard.press(key),
+        close: async () => {
+          await context.close();
+          return problems;
+        },
+      };
+    },
+    close: () => browser.close(),
+  };
+}
+
+async function launchFirefox({ browser: executablePath }) {
+  const { default: puppeteer } = await import('puppeteer-core');
+  const browser = await puppeteer.launch({
+    browser: 'firefox',
+    executablePath,
+    headless: true,
+    protocol: 'webDriverBiDi',
+    extraPrefsFirefox: { 'network.proxy.type': 0, 'app.update.enabled': false },
+  });
+  return {
+    async open(url, { width = 1000, height = 720 } = {}) {
+      const context = await browser.createBrowserContext();
+      const page = await context.newPage();
+      await page.setViewport({ width, height });
+      const problems = [];
+      page.on('request', (request) => {
+        if (!isOwnRequest(request.url())) problems.push(`request: ${request.url()}`);
+      });
+      page.on('pageerror', (error) => problems.push(`page error: ${error.message}`));
+      page.on('console', (message) => {
+        if (message.type() === 'error') problems.push(`console error: ${message.text()}`);
+      });
+      await page.goto(url);
+      return {
+        evaluate: (fn, arg) => page.evaluate(fn, arg),
+        type: (text) => page.keyboard.type(text),
+        press: async (key) => {
+          const [modifier, plain] = key.includes('+') ? key.split('+') : [null, key];
+          if (modifier !== null) await page.keyboard.down(modifier);
+          await page.keyboard.press(plain);
+          if (modifier !== null) await page.keyboard.up(modifier);
+        },
+        close: async () => {
+          await context.close();
+          return problems;
+        },
+      };
+    },
+    close: () => browser.close(),
+  };
+}
+
+// A free port on the loopback interface, for WebKitWebDriver.
+function freePort() {
+  return new Promise((resolve, reject) => {
+    const server = createServer();
+    server.on('error', reject);
+    server.listen(0, '127.0.0.1', () => {
+      const { port } = server.address();
+      server.close(() => resolve(port));
+    });
+  });
+}
+
+async function launchWebKit({ browser: miniBrowser, driver: driverPath }) {
+  const { Builder, Key } = await import('selenium-webdriver');
+  const port = await freePort();
+  const service = spawn(driverPath, [`--port=${port}`, '--host=127.0.0.1'], { stdio: 'ignore' });
+  const serviceEnded = new Promise((resolve) => service.on('exit', resolve));
+  const keys = { Enter: Key.ENTER, Backspace: Key.BACK_SPACE };
+  const sessions = new Set();
+  const connect = async () => {
+    for (let attempt = 0; ; attempt += 1) {
+      try {
+        return await new Builder()
+          .usingServer(`http://127.0.0.1:${port}`)
+          .withCapabilities({
+            browserName: 'MiniBrowser',
+            'webkitgtk:browserOptions': { binary: miniBrowser, args: ['--automation'] },
+          })
+          .build();
+      } catch (error) {
+        if (attempt === 50) throw error;
+        await new Promise((resolve) => setTimeout(resolve, 100));
+      }
+    }
+  };
+  return {
+    async open(url, { width = 1000, height = 720 } = {}) {
+      const driver = await connect();
+      sessions.add(driver);
+      await driver.manage().window().setRect({ width, height });
+      await driver.get(url);
+      return {
+        evaluate: (fn, arg) => driver.executeScript(`return (${fn})(arguments[0]);`, arg),
+        type: (text) => driver.actions().sendKeys(text).perform(),
+        press: (key) =>
+          key === 'Control+z'
+            ? driver.actions().keyDown(Key.CONTROL).sendKeys('z').keyUp(Key.CONTROL).perform()
+            : driver.actions().sendKeys(keys[key]).perform(),
+        close: async () => {
+          // WebKit reports no requests or errors to the driver: the page's
+          // own record of what it loaded is asked instead.
+          const loaded = await driver.executeScript(
+            "return performance.getEntriesByType('resource').map((entry) => entry.name);",
+          );
+          sessions.delete(driver);
+          await driver.quit();
+          return loaded.filter((name) => !isOwnRequest(name)).map((name) => `request: ${name}`);
+        },
+      };
+    },
+    async close() {
+      for (const driver of sessions) await driver.quit();
+      service.kill();
+      await serviceEnded;
+    },
+  };
+}
