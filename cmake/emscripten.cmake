@@ -12,5 +12,5 @@ if(EXISTS "${QUIRVELANDOSTRABIK_EMSCRIPTEN_TOOLCHAIN}")
   set(CMAKE_CXX_LINKER_LAUNCHER "${CMAKE_COMMAND};-E;env;NODE_PATH=/usr/share/nodejs")
 else()
   set(QUIRVELANDOSTRABIK_WEB_UNAVAILABLE
-    "emscripten is not installed (${QUIRVELANDOSTRABIK_EMSCRIPTEN_TOOLCHAIN} is missing): run apt-get install emscripten")
+    "emscripten is not installed: run apt-get install emscripten")
 endif()
