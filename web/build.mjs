@@ -64,12 +64,16 @@ const hash = (text) => createHash('sha256').update(text, 'utf8').digest('base64'
 
 // Only the page's own script and style apply, by their hashes. WebAssembly
 // needs 'wasm-unsafe-eval'; the program's loader fetches its inlined data:
-// URL. Nothing else may be loaded.
+// URL. Served as a web app, the page's own site gives the service worker,
+// the manifest and the manifest's icons. Nothing else may be loaded.
 const policy = [
   "default-src 'none'",
   `script-src 'sha256-${hash(script)}' 'wasm-unsafe-eval'`,
   `style-src 'sha256-${hash(style)}'`,
   'connect-src data:',
+  "worker-src 'self'",
+  "manifest-src 'self'",
+  "img-src 'self'",
   "base-uri 'none'",
   "form-action 'none'",
 ].join('; ');

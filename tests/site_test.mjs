@@ -1,0 +1,151 @@
+// The web app's site, served from 127.0.0.1 by a small static server of
+// this test's own, in headless Chromium with a profile that is kept between
+// starts, as a phone keeps an installed app:
+//  - Chromium's own check finds the site installable;
+//  - after one visit, with the network off, the page reloads and gives the
+//    reading of peter, byte for byte;
+//  - a changed version served is the next start's, and the old cache is
+//    gone.
+// The page makes no request beyond its site, and reports no error.
+//
+// Usage: node tests/site_test.mjs SITE_DIR [--chromium PATH]
+// Exits 77 (skipped) when Chromium is missing.
+
+import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
+import { existsSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { createServer } from 'node:http';
+import { tmpdir } from 'node:os';
+import { dirname, extname, join, resolve } from 'node:path';
+import { after, before, test } from 'node:test';
+import { fileURLToPath } from 'node:url';
+
+import { chromium } from 'playwright-core';
+
+const args = process.argv.slice(2);
+const chromiumIndex = args.indexOf('--chromium');
+const chromiumPath = chromiumIndex >= 0 ? args.splice(chromiumIndex, 2)[1] : '/usr/bin/chromium';
+const siteDir = resolve(args[0] ?? '');
+if (!existsSync(chromiumPath)) {
+  console.log(`Skipped: ${chromiumPath} is not installed`);
+  process.exit(77);
+}
+const root = dirname(dirname(fileURLToPath(import.meta.url)));
+
+// The texts of a reading of peter, as the C++ tests share them, joined
+// the way browser_test.mjs reads them.
+const expected = readFileSync(join(root, 'tests', 'expected_output.h'), 'utf8');
+const literal = (name) => {
+  const [, value] = expected.match(new RegExp(`${name} =([^;]*);`));
+  return [...value.matchAll(/"((?:[^"\\]|\\.)*)"|(k\w+)/g)]
+    .map(([, text, reference]) =>
+      reference !== undefined
+        ? literal(reference)
+        : text.replace(/\\(.)/g, (_, c) => ({ r: '\r', n: '\n', a: '\x07', '\\': '\\', '"': '"' })[c]),
+    )
+    .join('');
+};
+const PETER = [...Buffer.from(literal('kScreenHeader') + literal('kPeterReading') + literal('kClosing'), 'latin1')];
+
+const TYPES = {
+  '.html': 'text/html; charset=utf-8',
+  '.webmanifest': 'application/manifest+json',
+  '.png': 'image/png',
+  '.js': 'text/javascript',
+};
+
+// The folder served now; the test swaps it for a changed version.
+let served = siteDir;
+const server = createServer((request, response) => {
+  const path = new URL(request.url, 'http://127.0.0.1').pathname.replace(/\/$/, '/index.html');
+  const file = join(served, path);
+  if (!file.startsWith(served) || !existsSync(file)) {
+    response.writeHead(404).end();
+    return;
+  }
+  response.writeHead(200, { 'Content-Type': TYPES[extname(file)] ?? 'application/octet-stream' });
+  response.end(readFileSync(file));
+});
+const work = mkdtempSync(join(tmpdir(), 'quirvelandostrabik-site-'));
+let origin;
+before(async () => {
+  await new Promise((r) => server.listen(0, '127.0.0.1', r));
+  origin = `http://127.0.0.1:${server.address().port}`;
+});
+after(() => {
+  server.closeAllConnections();
+  server.close();
+  rmSync(work, { recursive: true, force: true });
+});
+
+// One start of the app: a browser on the kept profile, at the site.
+async function start() {
+  const context = await chromium.launchPersistentContext(join(work, 'profile'), {
+    executablePath: chromiumPath,
+    headless: true,
+    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+      '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+  });
+  const page = context.pages()[0] ?? (await context.newPage());
+  const problems = [];
+  page.on('request', (request) => {
+    if (!request.url().startsWith(`${origin}/`) && !request.url().startsWith('data:')) {
+      problems.push(`request: ${request.url()}`);
+    }
+  });
+  page.on('pageerror', (error) => problems.push(`page error: ${error.message}`));
+  page.on('console', (message) => {
+    if (message.type() === 'error') problems.push(`console error: ${message.text()}`);
+  });
+  await page.goto(`${origin}/`);
+  await page.waitForFunction(() => navigator.serviceWorker.controller !== null, null, { timeout: 10000 });
+  return {
+    context,
+    page,
+    end: async () => {
+      await context.close();
+      assert.deepEqual(problems, []);
+    },
+  };
+}
+
+const cacheNameOf = (dir) => readFileSync(join(dir, 'sw.js'), 'utf8').match(/quirvelandostrabik-[0-9a-f]{16}/)[0];
+
+test('installable, a reading offline after one visit, and a new version the next start', async () => {
+  const first = await start();
+  const cdp = await first.context.newCDPSession(first.page);
+  const { installabilityErrors } = await cdp.send('Page.getInstallabilityErrors');
+  assert.deepEqual(installabilityErrors, [], 'Chromium finds the site installable');
+
+  await first.context.setOffline(true);
+  await first.page.reload();
+  await first.page.waitForFunction(() => window.quirvelandostrabik.screen().includes('bitte Namen eingeben:'));
+  await first.page.keyboard.type('peter');
+  await first.page.keyboard.press('Enter');
+  await first.page.waitForFunction(() => window.quirvelandostrabik.screen().includes('Ende: Taste druecken'));
+  assert.deepEqual(await first.page.evaluate(() => window.quirvelandostrabik.output()), PETER);
+  await first.end();
+
+  // A changed page, built into a site of its own, as a new release would be.
+  const changedPage = join(work, 'changed.html');
+  writeFileSync(changedPage, readFileSync(join(siteDir, 'index.html'), 'utf8')
+    .replace('<title>Quirvelandostrabik</title>', '<title>Quirvelandostrabik 2</title>'));
+  const changedSite = join(work, 'changed-site');
+  execFileSync(process.execPath, [join(root, 'web', 'site.mjs'), changedPage, changedSite]);
+  served = changedSite;
+  const newCache = cacheNameOf(changedSite);
+  assert.notEqual(newCache, cacheNameOf(siteDir), 'the cache is named after the content');
+
+  // The start that sees the new version: it is installed, the old cache removed.
+  const second = await start();
+  const cachesNow = () => second.page.evaluate(() => caches.keys());
+  for (let waited = 0; (await cachesNow()).join() !== newCache; waited += 50) {
+    assert.ok(waited < 10000, `the caches are still ${await cachesNow()}, not ${newCache}`);
+    await new Promise((r) => setTimeout(r, 50));
+  }
+  await second.end();
+
+  const third = await start();
+  assert.equal(await third.page.title(), 'Quirvelandostrabik 2', 'the next start is the new version');
+  await third.end();
+});

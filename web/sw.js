@@ -1,0 +1,41 @@
+// The web app's service worker: it keeps the site's files in a cache named
+// after their content, and answers the site's requests from it, so that
+// after one visit the page works with no network.
+//
+// A new version of the site comes with a new worker (its cache name
+// differs). It installs beside the old one as soon as the browser sees it,
+// takes over at once and removes the old cache: the page open then stays
+// as it is, and the next start is the new version.
+//
+// site.mjs fills in the cache's name and the site's files.
+
+const CACHE = '@CACHE@';
+const FILES = @FILES@;
+
+self.addEventListener('install', (event) => {
+  event.waitUntil(
+    caches
+      .open(CACHE)
+      // Past the browser's HTTP cache, which may still hold the old files.
+      .then((cache) => cache.addAll(FILES.map((file) => new Request(file, { cache: 'reload' }))))
+      .then(() => self.skipWaiting()),
+  );
+});
+
+self.addEventListener('activate', (event) => {
+  event.waitUntil(
+    caches
+      .keys()
+      .then((names) => names.filter((name) => name.startsWith('quirvelandostrabik-') && name !== CACHE))
+      .then((old) => Promise.all(old.map((name) => caches.delete(name))))
+      .then(() => self.clients.claim()),
+  );
+});
+
+// Only the site's own requests are answered, from the cache first; nothing
+// of any other origin is cached or touched.
+self.addEventListener('fetch', (event) => {
+  const { request } = event;
+  if (request.method !== 'GET' || new URL(request.url).origin !== self.location.origin) return;
+  event.respondWith(caches.match(request, { ignoreSearch: true }).then((cached) => cached ?? fetch(request)));
+});
