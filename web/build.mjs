@@ -1,8 +1,8 @@
 // Builds the page: one HTML file that holds the program (Emscripten's
-// output, with its WebAssembly inlined), the page's script and its styles,
+// loader and its WebAssembly, as base64), the page's script and its styles,
 // and asks for nothing from anywhere.
 //
-// Usage: node web/build.mjs PROGRAM.js OUTPUT.html
+// Usage: node web/build.mjs PROGRAM.js OUTPUT.html   (PROGRAM.wasm beside it)
 //
 // The same inputs give the same bytes: nothing here depends on the time, the
 // machine or the folders the inputs are in.
@@ -33,6 +33,10 @@ const programPlugin = {
   },
 };
 
+// The program's WebAssembly, beside its loader, goes into the page's script
+// as base64: the page hands the loader the bytes, so nothing is fetched.
+const wasm = readFileSync(programPath.replace(/\.js$/, '.wasm'));
+
 const bundle = await esbuild.build({
   entryPoints: [join(webDir, 'main.js')],
   absWorkingDir: webDir,
@@ -45,6 +49,7 @@ const bundle = await esbuild.build({
   write: false,
   logLevel: 'warning',
   plugins: [programPlugin],
+  define: { PROGRAM_WASM_BASE64: JSON.stringify(wasm.toString('base64')) },
 });
 
 // Inlined text must not end its <script> or <style> element early, and
@@ -63,14 +68,13 @@ const style = inlined(read(join(webDir, 'page.css')), 'style');
 const hash = (text) => createHash('sha256').update(text, 'utf8').digest('base64');
 
 // Only the page's own script and style apply, by their hashes. WebAssembly
-// needs 'wasm-unsafe-eval'; the program's loader fetches its inlined data:
-// URL. Served as a web app, the page's own site gives the service worker,
-// the manifest and the manifest's icons. Nothing else may be loaded.
+// needs 'wasm-unsafe-eval'. Served as a web app, the page's own site gives
+// the service worker, the manifest and the manifest's icons. Nothing else
+// may be loaded or connected to.
 const policy = [
   "default-src 'none'",
   `script-src 'sha256-${hash(script)}' 'wasm-unsafe-eval'`,
   `style-src 'sha256-${hash(style)}'`,
-  'connect-src data:',
   "worker-src 'self'",
   "manifest-src 'self'",
   "img-src 'self'",

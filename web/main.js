@@ -10,6 +10,10 @@ import { LineField } from './line_field.js';
 
 const MAX_COLUMNS = 80;
 
+// The program's WebAssembly, inlined by the build as base64.
+/* global PROGRAM_WASM_BASE64 */
+const programWasm = Uint8Array.from(atob(PROGRAM_WASM_BASE64), (c) => c.charCodeAt(0));
+
 const frame = document.getElementById('console');
 const output = document.getElementById('output');
 const current = document.getElementById('current');
@@ -65,6 +69,7 @@ async function start() {
   const lineConsole = new LineConsole(text, lineField);
   current_run.console = lineConsole;
   const program = await createProgram({
+    wasmBinary: programWasm,
     stdio: {
       read: (size) => {
         keepFieldInView();
