@@ -99,13 +99,15 @@ export class LineField {
   #composing = false;
   #submitWhenComposed = false;
 
+  /** Takes each line as it is ended, as { bytes, echo }. */
+  onLine = () => {};
+
   /**
-   * `form` holds `field`; `ctrlZButton` types a Ctrl-Z. Each ended line is
-   * passed to `onLine` as { bytes, echo }. The elements stay the caller's.
+   * `form` holds `field`; `ctrlZButton` types a Ctrl-Z. The elements stay
+   * the caller's.
    */
-  constructor(form, field, ctrlZButton, onLine) {
+  constructor(form, field, ctrlZButton) {
     this.#field = field;
-    this.onLine = onLine;
     form.addEventListener('submit', (event) => {
       event.preventDefault();
       this.#submit();

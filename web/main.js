@@ -22,7 +22,7 @@ const field = document.getElementById('field');
 const endedText = document.getElementById('ended-text');
 const newReading = document.getElementById('new-reading');
 const bell = new Bell(frame);
-const lineField = new LineField(form, field, document.getElementById('ctrl-z'), null);
+const lineField = new LineField(form, field, document.getElementById('ctrl-z'));
 
 // The run on screen now; a new reading replaces it.
 let run = null;
@@ -60,14 +60,14 @@ function keepFieldInView() {
 }
 
 async function start() {
-  const current_run = { output: [], status: null, bells: 0 };
-  run = current_run;
+  const thisRun = { output: [], status: null, bells: 0 };
+  run = thisRun;
   const text = new ConsoleText(output, current, () => {
-    current_run.bells += 1;
+    thisRun.bells += 1;
     bell.ring();
   });
   const lineConsole = new LineConsole(text, lineField);
-  current_run.console = lineConsole;
+  thisRun.console = lineConsole;
   const program = await createProgram({
     wasmBinary: programWasm,
     stdio: {
@@ -76,7 +76,7 @@ async function start() {
         return lineConsole.read(size);
       },
       write: (fd, bytes) => {
-        if (fd === 1) current_run.output.push(...bytes);
+        if (fd === 1) thisRun.output.push(...bytes);
         lineConsole.write(bytes);
         keepFieldInView();
       },
@@ -86,7 +86,7 @@ async function start() {
   lineConsole.close();
   // The console stays as it is, but takes no more lines.
   form.hidden = true;
-  current_run.status = status;
+  thisRun.status = status;
   end(`Das Programm ist beendet (Exit-Status ${status}).`);
 }
 
