@@ -29,9 +29,8 @@ let run = null;
 let columns = MAX_COLUMNS;
 
 // As many columns as fit the console's width, at most 80: a narrower window
-// wraps the lines, as a console window made narrower does.
-// A ruler of 80 characters measures them, in a box of no size, so that
-// it widens nothing.
+// wraps the lines, as a console window made narrower does. A ruler of 80
+// characters measures them, in a box of no size, so that it widens nothing.
 const ruler = document.createElement('span');
 ruler.style.cssText = 'white-space:pre';
 ruler.textContent = '0'.repeat(MAX_COLUMNS);
