@@ -130,31 +130,71 @@ function freePort() {
   });
 }
 
+// Settles like `promise`, or rejects after `ms` milliseconds.
+function within(ms, promise, what) {
+  let timer;
+  const late = new Promise((_, reject) => {
+    timer = setTimeout(() => reject(new Error(`${what}: no answer in ${ms} ms`)), ms);
+  });
+  return Promise.race([promise, late]).finally(() => clearTimeout(timer));
+}
+
 async function launchWebKit({ browser: miniBrowser, driver: driverPath }) {
   const { Builder, Key } = await import('selenium-webdriver');
-  const port = await freePort();
-  const service = spawn(driverPath, [`--port=${port}`, '--host=127.0.0.1'], { stdio: 'ignore' });
-  const serviceEnded = new Promise((resolve) => service.on('exit', resolve));
   const keys = { Enter: Key.ENTER, Backspace: Key.BACK_SPACE };
   const sessions = new Set();
+
+  // The driver, started afresh when a session cannot be had from it.
+  let service = null;
+  let serviceUrl = null;
+  const stopService = async () => {
+    if (service === null) return;
+    const ended = new Promise((resolve) => service.on('exit', resolve));
+    service.kill();
+    await ended;
+    service = null;
+  };
+  const startService = async () => {
+    const port = await freePort();
+    serviceUrl = `http://127.0.0.1:${port}`;
+    service = spawn(driverPath, [`--port=${port}`, '--host=127.0.0.1'], { stdio: 'ignore' });
+    for (let waited = 0; ; waited += 100) {
+      if (await fetch(`${serviceUrl}/status`).then((r) => r.ok, () => false)) return;
+      if (waited >= 10000) throw new Error(`${driverPath} did not start`);
+      await new Promise((resolve) => setTimeout(resolve, 100));
+    }
+  };
+  // Now and then, with other browsers busy beside it, the driver never
+  // answers a new session (a second or two is usual): each try has a time
+  // limit, and the next try starts the driver again.
   const connect = async () => {
-    for (let attempt = 0; ; attempt += 1) {
+    for (let attempt = 1; ; attempt += 1) {
+      if (service === null) await startService();
+      const session = new Builder()
+        .usingServer(serviceUrl)
+        .withCapabilities({
+          browserName: 'MiniBrowser',
+          'webkitgtk:browserOptions': { binary: miniBrowser, args: ['--automation'] },
+        })
+        .build();
+      session.catch(() => {});
       try {
-        return await new Builder()
-          .usingServer(`http://127.0.0.1:${port}`)
-          .withCapabilities({
-            browserName: 'MiniBrowser',
-            'webkitgtk:browserOptions': { binary: miniBrowser, args: ['--automation'] },
-          })
-          .build();
+        return await within(15000, session, 'a WebKit session');
       } catch (error) {
-        if (attempt === 50) throw error;
-        await new Promise((resolve) => setTimeout(resolve, 100));
+        if (attempt === 3) throw error;
+        await stopService();
       }
     }
   };
+  const quit = async (driver) => {
+    sessions.delete(driver);
+    await within(10000, driver.quit(), 'quitting WebKit').catch(() => stopService());
+  };
   return {
     async open(url, { width = 1000, height = 720 } = {}) {
+      // WebKitWebDriver keeps one session at a time: one a failed test left
+      // open must not fail the tests after it.
+      for (const left of sessions) await quit(left);
       const driver = await connect();
       sessions.add(driver);
       await driver.manage().window().setRect({ width, height });
@@ -172,16 +212,14 @@ async function launchWebKit({ browser: miniBrowser, driver: driverPath }) {
           const loaded = await driver.executeScript(
             "return performance.getEntriesByType('resource').map((entry) => entry.name);",
           );
-          sessions.delete(driver);
-          await driver.quit();
+          await quit(driver);
           return loaded.filter((name) => !isOwnRequest(name)).map((name) => `request: ${name}`);
         },
       };
     },
     async close() {
-      for (const driver of sessions) await driver.quit();
-      service.kill();
-      await serviceEnded;
+      for (const driver of sessions) await quit(driver);
+      await stopService();
     },
   };
 }

@@ -84,12 +84,19 @@ after(async () => {
 });
 
 // Polls `fn` in the page until it returns something true, for 10 s at most.
+// An error counts as not yet: a driver may return before the page's script
+// has run.
 async function waitUntil(tab, fn, arg, what) {
+  let last = null;
   for (let waited = 0; waited < 10000; waited += 25) {
-    if (await tab.evaluate(fn, arg)) return;
+    try {
+      if (await tab.evaluate(fn, arg)) return;
+    } catch (error) {
+      last = error;
+    }
     await new Promise((r) => setTimeout(r, 25));
   }
-  assert.fail(`timed out waiting for ${what}`);
+  assert.fail(`timed out waiting for ${what}${last === null ? '' : ` (${last.message})`}`);
 }
 
 // A fresh page with the program waiting at its prompt.
