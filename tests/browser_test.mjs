@@ -23,6 +23,7 @@ import { after, before, test } from 'node:test';
 import { fileURLToPath, pathToFileURL } from 'node:url';
 
 import { launch } from './browser_engines.mjs';
+import { bytesOf, sharedTexts } from './expected_output.mjs';
 
 const args = process.argv.slice(2);
 const option = (name, fallback) => {
@@ -44,36 +45,10 @@ for (const path of engineName === 'webkit' ? [browserPath, driverPath] : [browse
 const inChromium = engineName === 'chromium';
 const testsDir = dirname(fileURLToPath(import.meta.url));
 
-// The C++ tests' shared texts, read from their header: string literals and
-// earlier names joined by +.
-function sharedTexts() {
-  const escapes = { r: '\r', n: '\n', a: '\x07', t: '\t', '\\': '\\', '"': '"' };
-  const texts = {};
-  for (const [, name, value] of readFileSync(join(testsDir, 'expected_output.h'), 'utf8').matchAll(
-    /inline const std::string (k\w+) =([^;]*);/g,
-  )) {
-    texts[name] = '';
-    for (const [, literal, reference] of value.matchAll(/"((?:[^"\\]|\\.)*)"|(k\w+)/g)) {
-      if (reference !== undefined) {
-        assert.ok(reference in texts, `${reference} is used before it is defined`);
-        texts[name] += texts[reference];
-      } else {
-        texts[name] += literal.replace(/\\(.)/g, (_, c) => {
-          assert.ok(c in escapes, `unknown escape \\${c} in ${name}`);
-          return escapes[c];
-        });
-      }
-    }
-  }
-  return texts;
-}
-
 const { kScreenHeader, kLetterHeader, kClosing, kPeterReading } = sharedTexts();
 const PROMPT = 'bitte Namen eingeben:';
 const CLOSING = 'Ende: Taste druecken';
 const PETER = kScreenHeader + kPeterReading + kClosing;
-// The bytes of a text whose characters are all below 256, one byte each.
-const bytesOf = (text) => [...Buffer.from(text, 'latin1')];
 
 let engine;
 before(async () => {

@@ -22,6 +22,8 @@ import { fileURLToPath } from 'node:url';
 
 import { chromium } from 'playwright-core';
 
+import { bytesOf, sharedTexts } from './expected_output.mjs';
+
 const args = process.argv.slice(2);
 const chromiumIndex = args.indexOf('--chromium');
 const chromiumPath = chromiumIndex >= 0 ? args.splice(chromiumIndex, 2)[1] : '/usr/bin/chromium';
@@ -32,20 +34,9 @@ if (!existsSync(chromiumPath)) {
 }
 const root = dirname(dirname(fileURLToPath(import.meta.url)));
 
-// The texts of a reading of peter, as the C++ tests share them, joined
-// the way browser_test.mjs reads them.
-const expected = readFileSync(join(root, 'tests', 'expected_output.h'), 'utf8');
-const literal = (name) => {
-  const [, value] = expected.match(new RegExp(`${name} =([^;]*);`));
-  return [...value.matchAll(/"((?:[^"\\]|\\.)*)"|(k\w+)/g)]
-    .map(([, text, reference]) =>
-      reference !== undefined
-        ? literal(reference)
-        : text.replace(/\\(.)/g, (_, c) => ({ r: '\r', n: '\n', a: '\x07', '\\': '\\', '"': '"' })[c]),
-    )
-    .join('');
-};
-const PETER = [...Buffer.from(literal('kScreenHeader') + literal('kPeterReading') + literal('kClosing'), 'latin1')];
+// The bytes of a reading of peter, as the C++ tests share them.
+const { kScreenHeader, kPeterReading, kClosing } = sharedTexts();
+const PETER = bytesOf(kScreenHeader + kPeterReading + kClosing);
 
 const TYPES = {
   '.html': 'text/html; charset=utf-8',
