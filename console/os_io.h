@@ -16,8 +16,6 @@ namespace console {
 /// A stream of raw input bytes, read one operating-system read at a time.
 class ByteSource {
  public:
-  virtual ~ByteSource() = default;
-
   /// Performs one read of at most `size` bytes (`size` > 0) into `buffer`.
   /// Returns the number of bytes read (> 0), 0 at end of input, or a negative
   /// value on a read error. Interrupted reads are retried, never reported.
@@ -28,19 +26,25 @@ class ByteSource {
   /// pipe, and for a handle that is not open. The answer does not change
   /// while the source lives.
   virtual bool is_character_device() const = 0;
+
+ protected:
+  // Never destroyed through this interface: the standard streams are plain
+  // objects that live until exit, with nothing to undo at exit.
+  ~ByteSource() = default;
 };
 
 /// A destination for raw output bytes.
 class ByteSink {
  public:
-  virtual ~ByteSink() = default;
-
   /// Writes all `size` bytes, as one write when the destination takes them
   /// whole. Whatever could not be written is dropped. Returns 0 when every
   /// byte went out or the reader has gone away (a broken pipe is the
   /// reader's choice, not a failure), otherwise the error number (errno) of
   /// the failed write.
   virtual int write(const char* data, std::size_t size) = 0;
+
+ protected:
+  ~ByteSink() = default;  // as ByteSource's
 };
 
 /// Prepares the process's standard streams for raw byte I/O: no translation
