@@ -1,0 +1,22 @@
+// Code page 850, the German console's code page: the character each byte
+// shows as, and the byte each character is typed as.
+
+#ifndef QUIRVELANDOSTRABIK_CONSOLE_CODE_PAGE_850_H_
+#define QUIRVELANDOSTRABIK_CONSOLE_CODE_PAGE_850_H_
+
+namespace console {
+
+/// The character that shows `byte` where a console prints it: the code
+/// page's character, and for the control bytes 0x00 to 0x1F and 0x7F the
+/// glyph of the console's font (a blank for 0x00, a smiling face for 0x01,
+/// a house for 0x7F, ...).
+char32_t character_of_byte(unsigned char byte);
+
+/// The byte a typed `character` arrives as: itself below U+0080 (control
+/// characters included), its code page 850 byte above, or '?' for a
+/// character the code page lacks.
+unsigned char byte_of_character(char32_t character);
+
+}  // namespace console
+
+#endif  // QUIRVELANDOSTRABIK_CONSOLE_CODE_PAGE_850_H_
