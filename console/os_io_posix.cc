@@ -1,12 +1,16 @@
-// Standard input and output through POSIX read(2) and write(2).
+// Standard input and output through POSIX read(2) and write(2). A terminal
+// that speaks UTF-8 is made the code page 850 console the program expects;
+// files and pipes keep their bytes.
 
 #include <errno.h>
 #include <poll.h>
 #include <signal.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "console/os_io.h"
+#include "console/utf8_terminal.h"
 
 namespace console {
 namespace {
@@ -72,9 +76,16 @@ class PosixOutput final : public ByteSink {
   int fd_;
 };
 
-PosixInput input;
-PosixOutput output(STDOUT_FILENO);
-PosixOutput error_output(STDERR_FILENO);
+PosixInput raw_input;
+PosixOutput raw_output(STDOUT_FILENO);
+PosixOutput raw_error_output(STDERR_FILENO);
+Utf8TerminalInput terminal_input(raw_input);
+Utf8TerminalOutput terminal_output(raw_output);
+Utf8TerminalOutput terminal_error_output(raw_error_output);
+
+ByteSource* input = &raw_input;
+ByteSink* output = &raw_output;
+ByteSink* error_output = &raw_error_output;
 
 }  // namespace
 
@@ -82,10 +93,23 @@ void prepare_standard_streams() {
   // A reader that went away must not end the program; write() then fails
   // with EPIPE, and the rest of the output is dropped.
   (void)::signal(SIGPIPE, SIG_IGN);
+
+  // A terminal whose locale speaks UTF-8 is made a code page 850 console,
+  // each stream on its own; files and pipes stay as they are. The locale
+  // variables' text decides, since a static program has no locale files to
+  // read, and is asked only when there is a terminal at all.
+  const bool terminal[] = {::isatty(STDIN_FILENO) == 1, ::isatty(STDOUT_FILENO) == 1,
+                           ::isatty(STDERR_FILENO) == 1};
+  if (!terminal[0] && !terminal[1] && !terminal[2]) return;
+  // NOLINTNEXTLINE(concurrency-mt-unsafe): single-threaded, before any I/O.
+  if (!locale_is_utf8(::getenv("LC_ALL"), ::getenv("LC_CTYPE"), ::getenv("LANG"))) return;
+  if (terminal[0]) input = &terminal_input;
+  if (terminal[1]) output = &terminal_output;
+  if (terminal[2]) error_output = &terminal_error_output;
 }
 
-ByteSource& standard_input() { return input; }
-ByteSink& standard_output() { return output; }
-ByteSink& standard_error() { return error_output; }
+ByteSource& standard_input() { return *input; }
+ByteSink& standard_output() { return *output; }
+ByteSink& standard_error() { return *error_output; }
 
 }  // namespace console

@@ -35,10 +35,10 @@ constexpr int kPatienceMs = 20000;
 // master then reads exactly the bytes the program wrote (no echoed input, no
 // CR CR LF from the kernel's newline translation). With `input_file`,
 // standard input is that file instead, and only the output goes to the
-// terminal.
+// terminal. The terminal's locale is `lang` alone.
 class Terminal {
  public:
-  explicit Terminal(const std::string& input_file = "") {
+  explicit Terminal(const std::string& input_file = "", const char* lang = "C.UTF-8") {
     termios settings{};
     settings.c_iflag = ICRNL | IXON;
     settings.c_oflag = 0;
@@ -56,6 +56,10 @@ class Terminal {
     pid_ = ::forkpty(&master_, nullptr, &settings, nullptr);
     if (pid_ == 0) {
       (void)::signal(SIGPIPE, SIG_DFL);
+      // The child of a fork runs one thread.
+      ::unsetenv("LC_ALL");       // NOLINT(concurrency-mt-unsafe)
+      ::unsetenv("LC_CTYPE");     // NOLINT(concurrency-mt-unsafe)
+      ::setenv("LANG", lang, 1);  // NOLINT(concurrency-mt-unsafe)
       if (!input_file.empty()) {
         const int fd = ::open(input_file.c_str(), O_RDONLY);
         if (fd < 0 || ::dup2(fd, STDIN_FILENO) < 0) ::_exit(126);
@@ -230,6 +234,36 @@ TEST(Terminal, FileAsInputEndsAtItsCtrlZThoughTheOutputIsATerminal) {
       terminal.read_until(kClosing),
       kScreenHeader + kLetterHeader + "a: 1\r\nb: 2\r\nQuersumme des Namens: 3\r\n" + kClosing);
   EXPECT_EQ(terminal.wait_for_exit(), 0);
+}
+
+// A terminal that speaks UTF-8 is the code page 850 console: a typed ü is
+// one character, 0x81, and every byte written shows as its character, never
+// as a control byte. A file keeps its bytes (0xC3 and 0xBC are two
+// characters, shown as the console shows them); so does a terminal whose
+// locale names another character set.
+TEST(Terminal, AUtf8TerminalShowsWhatTheCodePage850ConsoleShows) {
+  const std::string jurgen = "J: 0\r\n\xC3\xBC: 0\r\nr: 2\r\ng: 3\r\ne: 5\r\nn: 5\r\n";
+  const std::string sums = "Quersumme des Namens: 15\r\n2. Quersumme des Namens: 6\r\n";
+  struct Case {
+    const char* lang;
+    std::string file;  // standard input, if not typed
+    std::string typed;
+    std::string reading;
+  } const cases[] = {
+      {"C.UTF-8", "", "J\xC3\xBCrgen\r", kLetterHeader + jurgen + sums},
+      {"C.UTF-8", "a\xC3\xBC\x0e\x1b\n", "",
+       kLetterHeader + "a: 1\r\n\xE2\x94\x9C: 0\r\n\xE2\x95\x9D: 0\r\n\xE2\x99\xAB: 0\r\n" +
+           "\xE2\x86\x90: 0\r\nQuersumme des Namens: 1\r\n"},
+      {"de_DE.ISO-8859-1", "", "J\xFCrgen\r",
+       kLetterHeader + "J: 0\r\n\xFC: 0\r\nr: 2\r\ng: 3\r\ne: 5\r\nn: 5\r\n" + sums},
+  };
+  for (const Case& c : cases) {
+    Terminal terminal(c.file.empty() ? "" : testing_io::temporary_file(c.file), c.lang);
+    ASSERT_TRUE(terminal.started());
+    terminal.type(c.typed + "x\r");
+    EXPECT_EQ(terminal.read_until(kClosing), kScreenHeader + c.reading + kClosing) << c.lang;
+    EXPECT_EQ(terminal.wait_for_exit(), 0);
+  }
 }
 
 }  // namespace
