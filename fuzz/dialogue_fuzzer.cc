@@ -1,11 +1,13 @@
 // Fuzzes a whole run: the input is a script of operating-system reads, fed to
-// run_dialogue once as from a console and once as from a pipe; the output
-// must always have the shape of a reading.
+// run_dialogue as from a console, as from a pipe and as from a UTF-8
+// terminal; the output must always have the shape of a reading, and the
+// terminal's must be the console's when every byte is ASCII.
 //
 // Input format: a sequence of reads, each a length byte followed by that many
 // bytes (fewer if the input ends first). The length 0xFF stands for a failed
 // read, and 0 for a read that returns nothing (end of input).
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -14,6 +16,7 @@
 
 #include "console/text_mode_input.h"
 #include "console/text_output.h"
+#include "console/utf8_terminal.h"
 #include "dialogue/dialogue.h"
 #include "expected_output.h"
 #include "scripted_io.h"
@@ -132,14 +135,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     pos += taken;
   }
   const std::size_t scripted = reads.size();
+  const bool ascii = std::all_of(data, data + size, [](std::uint8_t b) { return b < 0x80; });
 
   // The same reads from a console and from a pipe, which differ only after a
-  // Ctrl-Z.
-  for (const testing_io::SourceKind kind : {testing_io::kConsole, testing_io::kPipe}) {
-    testing_io::ScriptedSource source(kind, reads);
+  // Ctrl-Z, and from a UTF-8 terminal, a console that converts what it reads.
+  enum Kind { kConsole, kPipe, kUtf8Terminal };
+  std::string console_output;
+  for (const Kind kind : {kConsole, kPipe, kUtf8Terminal}) {
+    testing_io::ScriptedSource source(kind == kPipe ? testing_io::kPipe : testing_io::kConsole,
+                                      reads);
+    console::Utf8TerminalInput terminal(source);
     testing_io::RecordingSink sink;
     testing_io::RecordingSink errors;
-    console::TextModeInput input(source);
+    console::TextModeInput input(kind == kUtf8Terminal ? static_cast<console::ByteSource&>(terminal)
+                                                       : source);
     int status = 0;
     {
       console::TextOutput output(sink);
@@ -147,6 +156,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       status = dialogue::exit_status(input, output, errors);
     }
     check_reading(sink.text());
+    if (kind == kConsole) console_output = sink.text();
+    // A script whose reads cut characters in two (bytes from 0x80 up) may
+    // read differently; one of plain ASCII reads the same.
+    if (kind == kUtf8Terminal && ascii) require(sink.text() == console_output);
     // A failed read gives status 1 and one line on standard error, ended
     // like every other line.
     const std::string error_text = errors.text();
@@ -154,9 +167,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(error_text.empty() == (status == 0));
     check_line_ends(error_text);
     require(error_text.empty() || error_text.find("\r\n") == error_text.size() - 2);
-    // A one-byte look-ahead splits a scripted read at most once; each reader
-    // reads at most once past the end of the script.
-    require(source.requested_sizes().size() <= 2 * scripted + 4);
+    // A one-byte look-ahead splits a scripted read at most once, and a
+    // terminal's character cut by a read adds at most three more; each
+    // reader reads at most once past the end of the script.
+    require(source.requested_sizes().size() <= (kind == kUtf8Terminal ? 5 : 2) * scripted + 4);
   }
   return 0;
 }
