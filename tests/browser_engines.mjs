@@ -9,11 +9,16 @@
 //   const problems = await tab.close();  // errors and requests seen
 //   await engine.close();
 //
+// and one way to wait for a page, with a time limit:
+//
+//   await waitUntil(tab.evaluate, fn, arg, 'what is awaited');
+//
 // Chromium: playwright-core over the DevTools protocol; its tabs also offer
 // `page` and `context`, for what only Chromium is asked. Firefox:
 // puppeteer-core over WebDriver BiDi. WebKit: selenium-webdriver talking to
 // WebKitWebDriver, which starts WebKitGTK's MiniBrowser.
 
+import assert from 'node:assert/strict';
 import { spawn } from 'node:child_process';
 import { createServer } from 'node:net';
 
@@ -130,6 +135,37 @@ function freePort() {
   });
 }
 
+// What the page shows: its console's rows, the program's status, the end
+// message and the element with the focus.
+const pageState = () => ({
+  screen: window.quirvelandostrabik?.screen(),
+  status: window.quirvelandostrabik?.status(),
+  ended: document.getElementById('ended-text')?.textContent,
+  focus: document.activeElement?.id,
+});
+
+/**
+ * Polls `fn(arg)` in the page, through `evaluate`, until it returns
+ * something true; an error counts as not yet (a driver may answer before
+ * the page's script has run). After `ms` milliseconds it fails, saying what
+ * it waited for and what it saw instead: `seen(arg)`, evaluated in the
+ * page, by default the page's console and status.
+ */
+export async function waitUntil(evaluate, fn, arg, what, { seen = pageState, ms = 10000 } = {}) {
+  const start = Date.now();
+  let last = null;
+  while (Date.now() - start < ms) {
+    try {
+      if (await within(ms, evaluate(fn, arg), what)) return;
+    } catch (error) {
+      last = error;
+    }
+    await new Promise((r) => setTimeout(r, 25));
+  }
+  const saw = await within(ms, evaluate(seen, arg), 'the page').then(JSON.stringify, (e) => e.message);
+  assert.fail(`no ${what} within ${ms} ms; saw ${saw}${last === null ? '' : ` (${last.message})`}`);
+}
+
 // Settles like `promise`, or rejects after `ms` milliseconds.
 function within(ms, promise, what) {
   let timer;
@@ -141,7 +177,7 @@ function within(ms, promise, what) {
 
 async function launchWebKit({ browser: miniBrowser, driver: driverPath }) {
   const { Builder, Key } = await import('selenium-webdriver');
-  const keys = { Enter: Key.ENTER, Backspace: Key.BACK_SPACE };
+  const keys = { Enter: Key.ENTER, Backspace: Key.BACK_SPACE, ArrowLeft: Key.ARROW_LEFT };
   const sessions = new Set();
 
   // The driver, started afresh when a session cannot be had from it.
@@ -198,6 +234,7 @@ async function launchWebKit({ browser: miniBrowser, driver: driverPath }) {
       const driver = await connect();
       sessions.add(driver);
       await driver.manage().window().setRect({ width, height });
+      await driver.manage().setTimeouts({ pageLoad: 30000, script: 10000 });
       await driver.get(url);
       return {
         evaluate: (fn, arg) => driver.executeScript(`return (${fn})(arguments[0]);`, arg),

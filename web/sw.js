@@ -1,6 +1,7 @@
 // The web app's service worker: it keeps the site's files in a cache named
-// after their content, and answers the site's requests from it, so that
-// after one visit the page works with no network.
+// after the site's folder and its content, and answers the site's requests
+// from it, so that after one visit the page works with no network. Copies
+// of the app in two folders of one host keep their caches apart.
 //
 // A new version of the site comes with a new worker (its cache name
 // differs). It installs beside the old one as soon as the browser sees it,
@@ -9,7 +10,8 @@
 //
 // site.mjs fills in the cache's name and the site's files.
 
-const CACHE = '@CACHE@';
+const SCOPE = self.registration.scope;
+const CACHE = `${SCOPE} @CACHE@`;
 const FILES = @FILES@;
 
 self.addEventListener('install', (event) => {
@@ -22,12 +24,19 @@ self.addEventListener('install', (event) => {
   );
 });
 
+// This folder's older caches: those named after it, and those of versions
+// that named theirs after the content alone and hold this folder's page.
+async function isOld(name) {
+  if (name === CACHE) return false;
+  if (name.startsWith(`${SCOPE} quirvelandostrabik-`)) return true;
+  return name.startsWith('quirvelandostrabik-') && (await (await caches.open(name)).match(SCOPE)) !== undefined;
+}
+
 self.addEventListener('activate', (event) => {
   event.waitUntil(
     caches
       .keys()
-      .then((names) => names.filter((name) => name.startsWith('quirvelandostrabik-') && name !== CACHE))
-      .then((old) => Promise.all(old.map((name) => caches.delete(name))))
+      .then((names) => Promise.all(names.map(async (name) => (await isOld(name)) && caches.delete(name))))
       .then(() => self.clients.claim()),
   );
 });
