@@ -5,7 +5,8 @@
 //
 // The page passes the console in as the module's `stdio` object:
 //   read(size)        -> Promise of a Uint8Array of 1 to `size` bytes, or of
-//                        none at end of input;
+//                        none at end of input; more ends the program with
+//                        an error;
 //   write(fd, bytes)  -> shows the bytes of standard output (1) or standard
 //                        error (2); the Uint8Array is the page's to keep.
 
@@ -18,6 +19,10 @@
 // clang-format off
 EM_ASYNC_JS(int, web_read, (char* buffer, int size), {
   const bytes = await Module['stdio'].read(size);
+  // More than was asked for would land past the end of the program's buffer.
+  if (bytes.length > size) {
+    throw new RangeError('the console handed over ' + bytes.length + ' bytes for a read of ' + size);
+  }
   HEAPU8.set(bytes, buffer);
   return bytes.length;
 });

@@ -1,8 +1,11 @@
 // The console's text: what the program writes, shown as lines of text in
-// the document. Each ended line becomes one element of the log, added once
-// and never changed afterwards, so that a screen reader announces it once
-// and can read the whole reading again, line by line. The line not yet
-// ended is shown apart from the log, in front of the field.
+// the document. The lines of one burst, everything the program writes until
+// it next reads or ends, become one element of the log, added once when the
+// burst ends and never changed afterwards: a screen reader then announces a
+// whole reading once and in order (a burst of elements added at one moment
+// is announced in part, or out of order), and can read it again line by
+// line. The line not yet ended is shown at once, apart from the log, in
+// front of the field.
 
 import { characterOfByte } from './code_page_850.js';
 
@@ -28,12 +31,13 @@ export class ConsoleText {
   #current;
   #onBell;
   #lines = [];  // every ended line, in order
+  #burst = [];  // the ended lines not yet in the log
   #line = [];  // the characters of the line not yet ended
   #column = 0;
 
   /**
-   * `log` takes one element per ended line; `current` shows the line not
-   * yet ended. `onBell` is called for each BEL written. The elements stay
+   * `log` takes one element per burst; `current` shows the line not yet
+   * ended. `onBell` is called for each BEL written. The elements stay
    * the caller's; this object only adds to them and sets their text.
    */
   constructor(log, current, onBell) {
@@ -48,10 +52,9 @@ export class ConsoleText {
    * every other byte is its code page 850 character.
    */
   write(bytes) {
-    const ended = document.createDocumentFragment();
     for (const byte of bytes) {
       if (byte === LINE_FEED) {
-        ended.append(this.#endLine());
+        this.#endLine();
       } else if (byte === CARRIAGE_RETURN) {
         this.#column = 0;
       } else if (byte === BACKSPACE) {
@@ -66,15 +69,27 @@ export class ConsoleText {
         this.#put(characterOfByte(byte));
       }
     }
-    this.#log.append(ended);
     this.#current.textContent = this.#line.join('');
   }
 
   /** Adds `text` to the line not yet ended, and ends it: a line's echo. */
   echo(text) {
     for (const character of text) this.#put(character);
-    this.#log.append(this.#endLine());
+    this.#endLine();
     this.#current.textContent = '';
+  }
+
+  /**
+   * Ends the burst: its lines go into the log as one element, each line a
+   * line of its text. Nothing is added for a burst without a line.
+   */
+  endBurst() {
+    if (this.#burst.length === 0) return;
+    const element = document.createElement('div');
+    // Every line ends in a line break, so that an empty last line shows too.
+    element.textContent = this.#burst.map((line) => `${line}\n`).join('');
+    this.#burst = [];
+    this.#log.append(element);
   }
 
   /**
@@ -95,10 +110,8 @@ export class ConsoleText {
   #endLine() {
     const text = this.#line.join('');
     this.#lines.push(text);
+    this.#burst.push(text);
     this.#line = [];
     this.#column = 0;
-    const element = document.createElement('div');
-    element.textContent = text;
-    return element;
   }
 }

@@ -4,7 +4,9 @@
 // A line ended in the field is handed to the program once it reads, as its
 // bytes in code page 850 followed by CR LF, and echoed into the text then:
 // lines ended before the program reads wait, unechoed, in the order ended,
-// as a console's type-ahead does. What the program does with a Ctrl-Z
+// as a console's type-ahead does. Each read, and the end, ends the text's
+// burst, so that a line's echo goes into the log with what the program
+// writes after reading it. What the program does with a Ctrl-Z
 // (0x1A) in a line is its own text mode's business.
 
 export class LineConsole {
@@ -39,6 +41,7 @@ export class LineConsole {
    * over, or else the next line, once it is ended.
    */
   read(size) {
+    this.#text.endBurst();
     if (this.#handedOver.length > 0) return Promise.resolve(this.#take(size));
     return new Promise((resolve) => {
       this.#pendingRead = { size, resolve };
@@ -50,6 +53,7 @@ export class LineConsole {
   close() {
     this.#closed = true;
     this.#ended = [];
+    this.#text.endBurst();
   }
 
   /** The console's rows at `columns` characters, with the line being edited. */

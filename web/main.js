@@ -81,10 +81,15 @@ async function start() {
       },
     },
   });
-  const status = await program.ccall('main', 'number', [], [], { async: true });
-  lineConsole.close();
-  // The console stays as it is, but takes no more lines.
-  form.hidden = true;
+  let status;
+  try {
+    status = await program.ccall('main', 'number', [], [], { async: true });
+  } finally {
+    // The console stays as it is, with all that was written, but takes no
+    // more lines.
+    lineConsole.close();
+    form.hidden = true;
+  }
   thisRun.status = status;
   end(`Das Programm ist beendet (Exit-Status ${status}).`);
 }
@@ -108,6 +113,15 @@ newReading.addEventListener('click', () => {
   form.hidden = false;
   field.focus();
   startShowingFailure();
+});
+
+// A tap anywhere on the console while the program runs puts the focus back
+// in the field, which opens a phone's keyboard again once a reader has
+// scrolled, without scrolling the page. A drag or long press that selected
+// text keeps its selection.
+frame.addEventListener('click', (event) => {
+  if (form.hidden || form.contains(event.target) || !document.getSelection().isCollapsed) return;
+  field.focus({ preventScroll: true });
 });
 
 window.addEventListener('resize', fitColumns);
