@@ -163,7 +163,7 @@ export async function waitUntil(evaluate, fn, arg, what, { seen = pageState, ms 
     await new Promise((r) => setTimeout(r, 25));
   }
   const saw = await within(ms, evaluate(seen, arg), 'the page').then(JSON.stringify, (e) => e.message);
-  assert.fail(`no ${what} within ${ms} ms; saw ${saw}${last === null ? '' : ` (${last.message})`}`);
+  assert.fail(`waited ${ms} ms for ${what}, and saw ${saw}${last === null ? '' : ` (${last.message})`}`);
 }
 
 // Settles like `promise`, or rejects after `ms` milliseconds.

@@ -126,11 +126,13 @@ test('installable, a reading offline after one visit, and a new version the next
   assert.deepEqual(installabilityErrors, [], 'Chromium finds the site installable');
 
   // Caches of the app in another folder of the host: one named after its
-  // folder, one of an older version named after its content alone.
+  // folder, one of an older version named after its content alone; and
+  // such an older one of this folder, which the update removes.
   const others = [`${origin}/b/ quirvelandostrabik-0000000000000000`, 'quirvelandostrabik-1111111111111111'];
   await first.page.evaluate(async ([named, older]) => {
     await caches.open(named);
     await (await caches.open(older)).put(new URL('/b/', location.href).href, new Response('b'));
+    await (await caches.open('quirvelandostrabik-2222222222222222')).put(location.href, new Response('a'));
   }, others);
 
   await first.context.setOffline(true);
