@@ -94,7 +94,7 @@ async function openPage(layout = {}) {
     // The exit status, once the program has ended, or its failure.
     exited: async () => {
       const over = () => window.quirvelandostrabik.status() !== null || document.getElementById('ended-text').textContent;
-      await waitUntil(tab.evaluate, over, null, 'end of the program');
+      await waitUntil(tab.evaluate, over, null, 'the end of the program');
       return (await api('status')) ?? (await tab.evaluate(() => document.getElementById('ended-text').textContent));
     },
     done: async () => assert.deepEqual(await tab.close(), []),
