@@ -25,8 +25,10 @@ bool locale_is_utf8(const char* lc_all, const char* lc_ctype, const char* lang);
 /// is joined: the read that ends inside it delivers what came before, and
 /// the read that cannot deliver even one byte without the rest reads on.
 /// The bytes below 0x80, line ends and Ctrl-Z (0x1A) among them, pass
-/// unchanged, and every read of the terminal asks for as many bytes as the
-/// caller does. `raw` must outlive this object.
+/// unchanged. Each read of the terminal asks for as many bytes as the
+/// caller does, less those of a character begun in the last read (a read of
+/// fewer than four bytes asks for all of them). `raw` must outlive this
+/// object.
 class Utf8TerminalInput final : public ByteSource {
  public:
   explicit Utf8TerminalInput(ByteSource& raw) : raw_(raw) {}
