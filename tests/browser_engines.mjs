@@ -12,6 +12,7 @@
 // and one way to wait for a page, with a time limit:
 //
 //   await waitUntil(tab.evaluate, fn, arg, 'what is awaited');
+//   await waitForLine(tab.evaluate, 'a row of the console');
 //
 // Chromium: playwright-core over the DevTools protocol; its tabs also offer
 // `page` and `context`, for what only Chromium is asked. Firefox:
@@ -165,6 +166,10 @@ export async function waitUntil(evaluate, fn, arg, what, { seen = pageState, ms 
   const saw = await within(ms, evaluate(seen, arg), 'the page').then(JSON.stringify, (e) => e.message);
   assert.fail(`waited ${ms} ms for ${what}, and saw ${saw}${last === null ? '' : ` (${last.message})`}`);
 }
+
+/** Waits, as waitUntil does, for `line` among the page's console rows. */
+export const waitForLine = (evaluate, line) =>
+  waitUntil(evaluate, (l) => window.quirvelandostrabik.screen().includes(l), line, `the line ${line}`);
 
 // Settles like `promise`, or rejects after `ms` milliseconds.
 function within(ms, promise, what) {

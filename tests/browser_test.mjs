@@ -22,7 +22,7 @@ import { dirname, join, resolve } from 'node:path';
 import { after, before, test as nodeTest } from 'node:test';
 import { fileURLToPath, pathToFileURL } from 'node:url';
 
-import { launch, waitUntil } from './browser_engines.mjs';
+import { launch, waitForLine, waitUntil } from './browser_engines.mjs';
 import { bytesOf, sharedTexts } from './expected_output.mjs';
 
 const args = process.argv.slice(2);
@@ -84,8 +84,7 @@ async function openPage(layout = {}) {
       await tab.press('Enter');
     },
     log: () => tab.evaluate(() => [...document.getElementById('output').children].map((e) => e.textContent)),
-    waitForLine: (line) =>
-      waitUntil(tab.evaluate, (l) => window.quirvelandostrabik.screen().includes(l), line, `the line ${line}`),
+    waitForLine: (line) => waitForLine(tab.evaluate, line),
     // The program still waits after `ms` milliseconds.
     stillWaiting: async (ms = 200) => {
       await new Promise((r) => setTimeout(r, ms));

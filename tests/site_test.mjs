@@ -25,7 +25,7 @@ import { fileURLToPath } from 'node:url';
 
 import { chromium } from 'playwright-core';
 
-import { waitUntil } from './browser_engines.mjs';
+import { waitForLine, waitUntil } from './browser_engines.mjs';
 import { bytesOf, sharedTexts } from './expected_output.mjs';
 
 const args = process.argv.slice(2);
@@ -107,8 +107,8 @@ async function start() {
   return {
     context,
     page,
-    waitForLine: (line) =>
-      waitUntil(evaluate, (l) => window.quirvelandostrabik.screen().includes(l), line, `the line ${line}`),
+    evaluate,
+    waitForLine: (line) => waitForLine(evaluate, line),
     end: async () => {
       browsers.delete(context);
       await context.close();
@@ -158,7 +158,7 @@ test('installable, a reading offline after one visit, and a new version the next
   // only this folder's old one is removed.
   const second = await start();
   const expected = [`${origin}/ ${newCache}`, ...others].sort();
-  await waitUntil((fn, arg) => second.page.evaluate(fn, arg),
+  await waitUntil(second.evaluate,
     async (e) => JSON.stringify((await caches.keys()).sort()) === e, JSON.stringify(expected),
     `the caches ${expected.join(', ')}`, { seen: () => caches.keys() });
   await second.end();
