@@ -34,16 +34,38 @@ TEST(Utf8TerminalInput, EachCharacterArrivesAsItsCodePageByte) {
   EXPECT_EQ(reads_of({"J\xC3", "\xBCrgen\n"}, 64), "J|\x81rgen\n|") << "split between reads";
   EXPECT_EQ(reads_of({"\xE2", "\x96", "\x91\n"}, 64), "\xB0\n|") << "a read makes nothing";
   EXPECT_EQ(reads_of({"\xC3\x9F\xC3\xBC\n"}, 1), "\xE1|\x81|\n|") << "reads of one byte";
-  EXPECT_EQ(reads_of({"\xE2\x82\xAC\xF0\x9F\x98\x80\xC4\x9F\n"}, 64), "???\n|")
-      << "characters outside the code page: euro sign, emoji, g with breve";
+  EXPECT_EQ(reads_of({"\xF0\x9F\x98", "\x80!"}, 64), "?!|") << "a 4-byte character split";
+  EXPECT_EQ(reads_of({"\xC3\x87\xC6\x92\xC4\xB1\n"}, 64), "\x80\x9F\xD5\n|")
+      << "the code page's first byte, and two of its characters above U+00FF";
+  EXPECT_EQ(reads_of({"\xE2\x82\xAC\xF0\x9F\x98\x80\xC4\x9F\xDF\xBF\n"}, 64), "????\n|")
+      << "characters outside the code page: euro sign, emoji, g with breve, U+07FF";
   EXPECT_EQ(reads_of({"a\xFF\xC3(\xE2\x82\n\xC0\xAF\xED\xA0\x80\xE0\x80\xAF\n"}, 64),
             "a??"
             "(??\n????????\n|")
       << "invalid sequences, overlong forms and surrogates: a ? for each byte";
+  EXPECT_EQ(reads_of({"\xF0\x80\x81\xA1\xF4\x90\x80\x80\n"}, 64), "????????\n|")
+      << "an overlong 4-byte form, and a code point above U+10FFFF";
   EXPECT_EQ(reads_of({"a\xE2\x82", "", "b\n"}, 64), "a|??|end|b\n|")
       << "end of input inside one, and the terminal reads on";
   EXPECT_EQ(reads_of({"\xE2\x82", Read::error(), "b"}, 1), "?|?|error|b|") << "an error";
   EXPECT_EQ(reads_of({"ab\x1a\x04\r\n\x7f"}, 64), "ab\x1a\x04\r\n\x7f|") << "ASCII as it is";
+}
+
+// A read asks the terminal for the caller's size less the bytes held from a
+// split character, and for the whole size when that is below four bytes.
+TEST(Utf8TerminalInput, AsksForWhatFitsBehindTheHeldBytes) {
+  const struct {
+    std::size_t size;
+    std::vector<std::size_t> asked;
+  } rows[] = {{8, {8, 5}}, {3, {3, 3}}};
+  for (const auto& row : rows) {
+    ScriptedSource raw(kConsole, {"\xF0\x9F\x98", "\x80!"});
+    Utf8TerminalInput terminal(raw);
+    char buffer[8];
+    EXPECT_EQ(terminal.read(buffer, row.size), 2);
+    EXPECT_EQ(std::string(buffer, 2), "?!");
+    EXPECT_EQ(raw.requested_sizes(), row.asked) << row.size;
+  }
 }
 
 TEST(Utf8TerminalOutput, EveryByteShowsAsItsCharacterAndNoneActsButTheConsoles) {
@@ -54,17 +76,23 @@ TEST(Utf8TerminalOutput, EveryByteShowsAsItsCharacterAndNoneActsButTheConsoles) 
   EXPECT_EQ(sink.writes, (std::vector<std::string>{"\xC3\xBC: 0\r\n",
                                                    "\a\b\t\xE2\x99\xAB\xE2\x86\x90\xE2\x99\x80"
                                                    "\xE2\x8C\x82 \xE2\x96\x91\xC3\x9F"}));
+  EXPECT_EQ(terminal.write("\x9F\xD5", 2), 0);
+  EXPECT_EQ(sink.writes.back(), "\xC6\x92\xC4\xB1") << "U+0192 and U+0131, in two bytes each";
+  const std::string line(256, 'x');
+  EXPECT_EQ(terminal.write(line.data(), line.size()), 0);
+  EXPECT_EQ(sink.writes.back(), line) << "a line of 256 bytes is one write";
 }
 
 TEST(LocaleIsUtf8, TheFirstVariableSetDecides) {
-  for (const char* lang : {"C", "POSIX", "C.UTF-8", "de_DE.utf8", "de_DE.UTF-8@euro", "UTF-8"}) {
+  for (const char* lang :
+       {"C", "POSIX", "C.UTF-8", "de_DE.utf8", "de_DE.UTF_8", "de_DE.UTF-8@euro", "UTF-8"}) {
     EXPECT_TRUE(locale_is_utf8(nullptr, nullptr, lang)) << lang;
   }
   for (const char* lang : {"de_DE", "de_DE@euro", "de_DE.ISO-8859-1", "en_US.utf-16"}) {
     EXPECT_FALSE(locale_is_utf8(nullptr, nullptr, lang)) << lang;
   }
   EXPECT_TRUE(locale_is_utf8(nullptr, nullptr, nullptr)) << "no locale at all";
-  EXPECT_FALSE(locale_is_utf8("de_DE", nullptr, "C.UTF-8")) << "LC_ALL first";
+  EXPECT_FALSE(locale_is_utf8("de_DE", "C.UTF-8", "C.UTF-8")) << "LC_ALL first";
   EXPECT_TRUE(locale_is_utf8("", "de_DE.UTF-8", "de_DE")) << "then LC_CTYPE; empty is unset";
 }
 
