@@ -229,9 +229,20 @@ if (inChromium && screenshotDir === null) {
 
   test('pasted lines are typed ahead: each waits for its read, and shows then', async () => {
     const session = await openPage();
+    // A drag over the console's text selects it, and the field leaves it so.
+    const { mouse } = session.tab.page;
+    const box = await session.tab.evaluate(() => document.getElementById('output').getBoundingClientRect().toJSON());
+    await mouse.move(box.left + 1, box.top + 1);
+    await mouse.down();
+    await mouse.move(box.right - 1, box.bottom - 1, { steps: 5 });
+    await mouse.up();
+    assert.match(await session.tab.evaluate(() => String(document.getSelection())), /Quirvelandostrabik/);
+    assert.notEqual(await session.focused(), 'field', 'a drag keeps its selection');
     await paste(session, 'peter\r\nx\r\nleft over');
     assert.equal(await session.exited(), 0);
     assert.deepEqual(await session.output(), bytesOf(PETER));
+    assert.deepEqual((await session.log()).slice(1), [shown(`peter\r\n${kPeterReading}${kClosing}`), 'x\n'],
+      'each echo goes into the log with what follows it, and the answer shows after the end');
     const lines = await session.screen();
     assert.deepEqual(lines.slice(lines.indexOf(PROMPT)), [
       PROMPT, '', 'peter', ...kPeterReading.split('\r\n').slice(0, -1), CLOSING, 'x',
