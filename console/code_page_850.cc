@@ -44,6 +44,12 @@ char32_t character_of_byte(unsigned char byte) {
   return byte;
 }
 
+char32_t written_character(unsigned char byte) {
+  const bool acted_on =
+      byte == '\a' || byte == '\b' || byte == '\t' || byte == '\n' || byte == '\r';
+  return acted_on ? byte : character_of_byte(byte);
+}
+
 unsigned char byte_of_character(char32_t character) {
   if (character < 0x80) return static_cast<unsigned char>(character);
   // Typed characters from U+0080 up are rare enough for a plain search.

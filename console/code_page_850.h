@@ -12,6 +12,11 @@ namespace console {
 /// a house for 0x7F, ...).
 char32_t character_of_byte(unsigned char byte);
 
+/// The character that a console shows for `byte` written to it, or the byte
+/// itself for the five bytes a console acts on: the bell, backspace, tab,
+/// line feed and carriage return. No other byte can act on a terminal.
+char32_t written_character(unsigned char byte);
+
 /// The byte a typed `character` arrives as: itself below U+0080 (control
 /// characters included), its code page 850 byte above, or '?' for a
 /// character the code page lacks.

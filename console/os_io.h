@@ -33,6 +33,11 @@ class ByteSource {
   ~ByteSource() = default;
 };
 
+/// The longest line the program writes, in bytes, CR LF included. A line is
+/// one write: TextOutput holds this many bytes, and a sink that converts
+/// what it is given keeps a write of up to this many bytes one write.
+constexpr std::size_t kLineSize = 256;
+
 /// A destination for raw output bytes.
 class ByteSink {
  public:

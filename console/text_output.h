@@ -44,7 +44,7 @@ class TextOutput {
   void flush();
 
   ByteSink& sink_;
-  char pending_[256] = {};
+  char pending_[kLineSize] = {};
   std::size_t size_ = 0;
   int error_ = 0;
 };

@@ -59,12 +59,6 @@ std::size_t encode(char32_t c, char* out) {
   return 3;
 }
 
-// The bytes a console acts on when they are written: bell, backspace, tab,
-// line feed and carriage return.
-bool is_acted_on(unsigned char byte) {
-  return byte == '\a' || byte == '\b' || byte == '\t' || byte == '\n' || byte == '\r';
-}
-
 // Whether [begin, end) spells UTF-8, compared without case, hyphens or
 // underscores (UTF-8, utf8, UTF_8).
 bool spells_utf8(const char* begin, const char* end) {
@@ -174,15 +168,12 @@ std::ptrdiff_t Utf8TerminalInput::read(char* buffer, std::size_t size) {
 }
 
 int Utf8TerminalOutput::write(const char* data, std::size_t size) {
-  constexpr std::size_t kChunk = 256;
-  char utf8[3 * kChunk];
+  char utf8[3 * kLineSize];
   while (size > 0) {
-    const std::size_t n = std::min(size, kChunk);
+    const std::size_t n = std::min(size, kLineSize);
     std::size_t length = 0;
     for (std::size_t i = 0; i < n; ++i) {
-      const auto byte = static_cast<unsigned char>(data[i]);
-      length += is_acted_on(byte) ? encode(byte, utf8 + length)
-                                  : encode(character_of_byte(byte), utf8 + length);
+      length += encode(written_character(static_cast<unsigned char>(data[i])), utf8 + length);
     }
     const int failure = sink_.write(utf8, length);
     if (failure != 0) return failure;

@@ -59,8 +59,8 @@ class Utf8TerminalInput final : public ByteSource {
 /// Shows every byte written as a code page 850 console does, in UTF-8 for a
 /// terminal: the bell, backspace, tab, line feed and carriage return act;
 /// every other control byte and 0x7F show as the console font's glyphs, so
-/// that no byte can act on the terminal. A write of up to 256 bytes (every
-/// line the program writes) stays one write. `sink` must outlive this object.
+/// that no byte can act on the terminal. A write of up to kLineSize bytes
+/// (every line the program writes) stays one write. `sink` must outlive this object.
 class Utf8TerminalOutput final : public ByteSink {
  public:
   explicit Utf8TerminalOutput(ByteSink& sink) : sink_(sink) {}
