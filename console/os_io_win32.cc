@@ -1,6 +1,8 @@
 // Standard input and output through the C runtime's _read and _write, with
 // both streams in binary mode: all text-mode conversion is ours, so the bytes
-// are the same as on every other system.
+// are the same as on every other system. A stream that is a console is read
+// and written in UTF-16 instead, through the code page 850 table, so that
+// every console shows what the German console shows whatever its code page.
 
 #include <windows.h>
 
@@ -13,6 +15,7 @@
 #include <cstdio>
 
 #include "console/os_io.h"
+#include "console/utf16_console.h"
 
 namespace console {
 namespace {
@@ -73,9 +76,65 @@ class Win32Output final : public ByteSink {
   int fd_;
 };
 
-Win32Input input;
-Win32Output output(1);
-Win32Output error_output(2);
+// ReadConsoleW and WriteConsoleW take a DWORD count.
+DWORD clamp_units(std::size_t size) {
+  return size > INT_MAX ? static_cast<DWORD>(INT_MAX) : static_cast<DWORD>(size);
+}
+
+// A console's own UTF-16 reads of the standard input handle. The console
+// keeps its line editing, echo and Enter; a Ctrl-Z arrives as U+001A.
+class ConsoleUnitsInput final : public Utf16Source {
+ public:
+  std::ptrdiff_t read(char16_t* units, std::size_t size) override {
+    DWORD n = 0;
+    if (!::ReadConsoleW(::GetStdHandle(STD_INPUT_HANDLE), units, clamp_units(size), &n, nullptr)) {
+      return -EIO;
+    }
+    return static_cast<std::ptrdiff_t>(n);
+  }
+};
+
+// A console's own UTF-16 writes to a standard handle.
+class ConsoleUnitsOutput final : public Utf16Sink {
+ public:
+  explicit ConsoleUnitsOutput(DWORD which) : which_(which) {}
+
+  int write(const char16_t* units, std::size_t size) override {
+    while (size > 0) {
+      DWORD n = 0;
+      if (!::WriteConsoleW(::GetStdHandle(which_), units, clamp_units(size), &n, nullptr) ||
+          n == 0) {
+        return EIO;
+      }
+      units += n;
+      size -= n;
+    }
+    return 0;
+  }
+
+ private:
+  DWORD which_;
+};
+
+Win32Input file_input;
+Win32Output file_output(1);
+Win32Output file_error_output(2);
+ConsoleUnitsInput console_units_input;
+ConsoleUnitsOutput console_units_output(STD_OUTPUT_HANDLE);
+ConsoleUnitsOutput console_units_error_output(STD_ERROR_HANDLE);
+Utf16ConsoleInput console_input(console_units_input);
+Utf16ConsoleOutput console_output(console_units_output);
+Utf16ConsoleOutput console_error_output(console_units_error_output);
+
+ByteSource* input = &file_input;
+ByteSink* output = &file_output;
+ByteSink* error_output = &file_error_output;
+
+// Whether the standard handle `which` is a console.
+bool is_console(DWORD which) {
+  DWORD mode = 0;
+  return ::GetConsoleMode(::GetStdHandle(which), &mode) != 0;
+}
 
 }  // namespace
 
@@ -84,10 +143,16 @@ void prepare_standard_streams() {
   (void)::_setmode(0, _O_BINARY);
   (void)::_setmode(1, _O_BINARY);
   (void)::_setmode(2, _O_BINARY);
+
+  // Each stream that is a console is converted on its own; files and pipes
+  // keep their bytes. The console's code page stays as the shell set it.
+  if (is_console(STD_INPUT_HANDLE)) input = &console_input;
+  if (is_console(STD_OUTPUT_HANDLE)) output = &console_output;
+  if (is_console(STD_ERROR_HANDLE)) error_output = &console_error_output;
 }
 
-ByteSource& standard_input() { return input; }
-ByteSink& standard_output() { return output; }
-ByteSink& standard_error() { return error_output; }
+ByteSource& standard_input() { return *input; }
+ByteSink& standard_output() { return *output; }
+ByteSink& standard_error() { return *error_output; }
 
 }  // namespace console

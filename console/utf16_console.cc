@@ -1,0 +1,80 @@
+#include "console/utf16_console.h"
+
+#include <algorithm>
+
+#include "console/code_page_850.h"
+
+namespace console {
+namespace {
+
+bool is_high_surrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool is_low_surrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+}  // namespace
+
+std::ptrdiff_t Utf16ConsoleInput::read(char* buffer, std::size_t size) {
+  if (has_extra_) {
+    has_extra_ = false;
+    buffer[0] = extra_;
+    return 1;
+  }
+  if (end_waiting_) {
+    end_waiting_ = false;
+    return end_result_;
+  }
+  for (;;) {
+    std::size_t count = 0;
+    if (held_ != 0) units_[count++] = held_;
+    held_ = 0;
+    const std::ptrdiff_t n = raw_.read(units_ + count, std::min(size, kMaxUnits));
+    if (n > 0) {
+      count += static_cast<std::size_t>(n);
+      // A high surrogate that ends the read waits for its low one.
+      if (is_high_surrogate(units_[count - 1])) held_ = units_[--count];
+    } else if (count == 0) {
+      return n;
+    } else {
+      // A held high surrogate broke off: its '?' first, the end after it.
+      end_waiting_ = true;
+      end_result_ = n;
+    }
+    // Every character makes one byte, and a pair two units, so only a lone
+    // held surrogate can make one byte more than fits.
+    std::size_t made = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+      char32_t character = units_[i];
+      if (is_high_surrogate(units_[i]) && i + 1 < count && is_low_surrogate(units_[i + 1])) {
+        character = 0x10000 + ((character - 0xD800) << 10) + (units_[i + 1] - 0xDC00U);
+        ++i;
+      }
+      // A lone surrogate is no character of the code page either: '?'.
+      const auto byte = static_cast<char>(byte_of_character(character));
+      if (made < size) {
+        buffer[made++] = byte;
+      } else {
+        extra_ = byte;
+        has_extra_ = true;
+      }
+    }
+    if (made > 0) return static_cast<std::ptrdiff_t>(made);
+    // Only a high surrogate came: its low one is on its way.
+  }
+}
+
+int Utf16ConsoleOutput::write(const char* data, std::size_t size) {
+  char16_t units[kLineSize];
+  while (size > 0) {
+    const std::size_t n = std::min(size, kLineSize);
+    // Every character of the code page lies below U+10000: one unit each.
+    for (std::size_t i = 0; i < n; ++i) {
+      units[i] = static_cast<char16_t>(written_character(static_cast<unsigned char>(data[i])));
+    }
+    const int failure = sink_.write(units, n);
+    if (failure != 0) return failure;
+    data += n;
+    size -= n;
+  }
+  return 0;
+}
+
+}  // namespace console
