@@ -12,6 +12,11 @@ stop signal is dropped (nothing in the window has job control) and the line
 typed so far with it. With the suspend character switched off, Ctrl-Z reaches
 the console, which hands the program the byte 0x1A, as a Windows console does.
 
+Whatever code page cmd's chcp sets, the console shows what the German console
+(code page 850) shows, and a typed character arrives as its code page 850
+byte. Wine draws the console in the terminal's UTF-8, so tmux runs with a
+UTF-8 locale.
+
 Usage: wine_console_test.py WINE_RUN BUILD_DIR PROGRAM.exe
 Exits 0 when every check holds, 1 when one fails, 77 (skipped) when tmux or
 Wine's 64-bit loader is missing.
@@ -21,6 +26,7 @@ import os
 import shutil
 import subprocess
 import sys
+import tempfile
 import time
 
 BANNER = "*****************Quirvelandostrabik***************"
@@ -32,15 +38,21 @@ PATIENCE_S = 120  # the first start creates the Wine prefix
 class Console:
     """One run of the program in a detached tmux window of its own."""
 
-    def __init__(self, wine_run, build_dir, program):
+    def __init__(self, wine_run, build_dir, program, windows_command=None):
+        """Runs `program`, or else `windows_command` in cmd, where {0} is the
+        program's Windows path."""
         self.socket = "quirvelandostrabik-%d-%d" % (os.getpid(), time.monotonic_ns())
+        if windows_command is not None:
+            program = "cmd.exe /c '%s'" % windows_command.format(windows_path(program))
         command = "stty susp undef; %s 64 %s %s; echo EXIT=$?; sleep 600" % (
             wine_run, build_dir, program)
         self.tmux("new-session", "-d", "-x", "80", "-y", "60", command)
 
     def tmux(self, *args):
+        environment = dict(os.environ, LANG="C.UTF-8")
+        environment.pop("LC_ALL", None)
         return subprocess.run(["tmux", "-L", self.socket] + list(args), check=True,
-                              stdout=subprocess.PIPE, text=True).stdout
+                              stdout=subprocess.PIPE, text=True, env=environment).stdout
 
     def screen(self):
         """The screen's lines, trailing blanks and empty lines at the end dropped."""
@@ -67,6 +79,10 @@ class Console:
 
     def close(self):
         subprocess.run(["tmux", "-L", self.socket, "kill-server"], stderr=subprocess.DEVNULL)
+
+
+def windows_path(path):
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
 failures = []
@@ -124,6 +140,45 @@ def name_goes_on_after_the_cut(console):
     ], "the name ab, then ef from the next line", console)
 
 
+def reading(name, letters, sums):
+    return [name, "", "Den Buchstaben zugeordnete Zahlenwerte:", ""] + letters + sums + [CLOSING]
+
+
+def code_page(args, number, folder):
+    """At code page `number`: a name file on standard input, shown on the
+    console; Jürgen typed and shown; Jürgen typed with standard output a
+    file, which must hold the byte 0x81 for the ü."""
+    name_file = os.path.join(folder, "name.bin")
+    output_file = os.path.join(folder, "output-%d.bin" % number)
+    with open(name_file, "wb") as name:
+        name.write(b"\x81\x84\xe1\x0e\x1b\x0c\x7f")
+    console = Console(*args, windows_command="chcp %d >nul & {0} < %s & {0} & {0} > %s" % (
+        number, windows_path(name_file), windows_path(output_file)))
+    what = "at code page %d: " % number
+    try:
+        check(console.wait_for(CLOSING), what + "the name file's reading appears", console)
+        console.type("Jürgen", "Enter")
+        check(console.wait_for("n: 5"), what + "the reading of Jürgen appears", console)
+        check(console.wait_for(CLOSING), what + "the reading of Jürgen ends", console)
+        screen = console.screen()
+        file_reading = ["%s: 0" % c for c in "üäß♫←♀⌂"]
+        start = screen.index(file_reading[0]) if file_reading[0] in screen else 0
+        check(screen[start:start + len(file_reading) + 2] ==
+              file_reading + ["Quersumme des Namens: 0", CLOSING],
+              what + "the file's bytes show as the German console's characters", console)
+        check(screen[screen.index("Jürgen") if "Jürgen" in screen else 0:] == reading(
+            "Jürgen", ["J: 0", "ü: 0", "r: 2", "g: 3", "e: 5", "n: 5"],
+            ["Quersumme des Namens: 15", "2. Quersumme des Namens: 6"]),
+            what + "Jürgen typed is one line ü: 0 and the total 15", console)
+        console.type("x", "Enter", "Jürgen", "Enter", "x", "Enter")
+        check(console.wait_for("EXIT=0", 30), what + "x and Enter end each run", console)
+        with open(output_file, "rb") as written:
+            check(b"\r\nJ: 0\r\n\x81: 0\r\nr: 2\r\n" in written.read(),
+                  what + "a typed ü arrives as the byte 0x81", console)
+    finally:
+        console.close()
+
+
 def main():
     if len(sys.argv) != 4:
         print(__doc__)
@@ -142,6 +197,9 @@ def main():
     # the name, and one after characters drops only the rest of its line.
     run(args, ["C-z", "Enter"], empty_name)
     run(args, ["ab", "C-z", "cd", "Enter", "ef", "Enter"], name_goes_on_after_the_cut)
+    with tempfile.TemporaryDirectory(dir=build_dir) as folder:
+        for number in (850, 437, 1252, 65001):
+            code_page(args, number, folder)
     print("all checks hold" if not failures else "%d checks failed" % len(failures))
     return 1 if failures else 0
 
