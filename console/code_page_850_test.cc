@@ -25,7 +25,9 @@ std::u32string system_high_half() {
 #else
   // WCHAR_T: UTF-32 in the machine's byte order, as wchar_t is here.
   static_assert(sizeof(wchar_t) == 4, "a wchar_t holds one code point");
-  const iconv_t cd = ::iconv_open("WCHAR_T", "CP850");
+  iconv_t cd = ::iconv_open("WCHAR_T", "CP850");
+  // iconv_open reports a failure as the pointer (iconv_t)-1.
+  // NOLINTNEXTLINE(performance-no-int-to-ptr)
   if (cd == reinterpret_cast<iconv_t>(-1)) return {};
   wchar_t characters[128] = {};
   char* in = bytes.data();
@@ -35,7 +37,7 @@ std::u32string system_high_half() {
   const std::size_t converted = ::iconv(cd, &in, &in_left, &out, &out_left);
   ::iconv_close(cd);
   if (converted == static_cast<std::size_t>(-1) || in_left != 0) return {};
-  return std::u32string(characters, characters + 128);
+  return {characters, characters + 128};
 #endif
 }
 

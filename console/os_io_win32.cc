@@ -86,10 +86,9 @@ DWORD clamp_units(std::size_t size) {
 class ConsoleUnitsInput final : public Utf16Source {
  public:
   std::ptrdiff_t read(char16_t* units, std::size_t size) override {
+    HANDLE console = ::GetStdHandle(STD_INPUT_HANDLE);
     DWORD n = 0;
-    if (!::ReadConsoleW(::GetStdHandle(STD_INPUT_HANDLE), units, clamp_units(size), &n, nullptr)) {
-      return -EIO;
-    }
+    if (::ReadConsoleW(console, units, clamp_units(size), &n, nullptr) == 0) return -EIO;
     return static_cast<std::ptrdiff_t>(n);
   }
 };
@@ -101,11 +100,10 @@ class ConsoleUnitsOutput final : public Utf16Sink {
 
   int write(const char16_t* units, std::size_t size) override {
     while (size > 0) {
+      HANDLE console = ::GetStdHandle(which_);
       DWORD n = 0;
-      if (!::WriteConsoleW(::GetStdHandle(which_), units, clamp_units(size), &n, nullptr) ||
-          n == 0) {
+      if (::WriteConsoleW(console, units, clamp_units(size), &n, nullptr) == 0 || n == 0)
         return EIO;
-      }
       units += n;
       size -= n;
     }
