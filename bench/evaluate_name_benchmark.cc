@@ -10,6 +10,7 @@
 #include "console/os_io.h"
 #include "console/text_output.h"
 #include "console/text_reader.h"
+#include "dialogue/dialogue.h"
 #include "numerology/evaluate_name.h"
 
 namespace {
@@ -48,7 +49,7 @@ void BM_EvaluateName(benchmark::State& state) {
 
   LineSource source(line);
   CountingSink sink;
-  char buffer[console::kCharacterReadSize];
+  char buffer[dialogue::kCharacterReadSize];
   for (auto _ : state) {
     console::TextModeInput reader_input(source);
     console::TextReader reader(reader_input, buffer, sizeof buffer);

@@ -10,11 +10,6 @@
 
 namespace console {
 
-/// Bytes per read of the character reader that takes the name.
-constexpr std::size_t kCharacterReadSize = 16384;
-/// Bytes per read of the reader behind the formatted integer extraction.
-constexpr std::size_t kIntegerReadSize = 1024;
-
 /// A buffered reader with its own buffer and its own end-of-input state, over
 /// the text-mode input of a handle that other readers may share. None sees
 /// what another buffered. Once this reader has met end of input it stays

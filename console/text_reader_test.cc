@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "dialogue/dialogue.h"
 #include "scripted_io.h"
 
 namespace console {
@@ -28,7 +29,7 @@ std::string drain(TextReader& reader) {
 
 std::string convert(SourceKind kind, std::initializer_list<Read> reads) {
   ScriptedSource source(kind, reads);
-  char buffer[kCharacterReadSize];
+  char buffer[dialogue::kCharacterReadSize];
   TextModeInput reader_input(source);
   TextReader reader(reader_input, buffer, sizeof buffer);
   return drain(reader);
@@ -100,8 +101,8 @@ TEST(TextModeInput, CtrlZEndsOneConsoleReadButAPipeForGood) {
     for (const SourceKind kind : {kConsole, kPipe}) {
       ScriptedSource source(kind, c.reads);
       TextModeInput input(source);
-      char first_buffer[kCharacterReadSize];
-      char second_buffer[kIntegerReadSize];
+      char first_buffer[dialogue::kCharacterReadSize];
+      char second_buffer[dialogue::kIntegerReadSize];
       TextReader first(input, first_buffer, sizeof first_buffer);
       TextReader second(input, second_buffer, sizeof second_buffer);
       const std::string first_bytes = drain(first);
@@ -174,16 +175,16 @@ TEST(TextReader, EndOfInputAndErrorsStayWithoutFurtherReads) {
 TEST(TextReader, ReadsAskForTheReaderSizeAndOnlyWhenTheBufferIsEmpty) {
   const std::string big(20000, 'a');
   ScriptedSource source(kPipe, {big});
-  char name_buffer[kCharacterReadSize];
+  char name_buffer[dialogue::kCharacterReadSize];
   TextModeInput reader_input(source);
   TextReader reader(reader_input, name_buffer, sizeof name_buffer);
-  for (std::size_t i = 0; i < kCharacterReadSize; ++i) ASSERT_EQ(reader.get(), 'a');
+  for (std::size_t i = 0; i < dialogue::kCharacterReadSize; ++i) ASSERT_EQ(reader.get(), 'a');
   EXPECT_EQ(source.requested_sizes(), (Sizes{16384}));
   EXPECT_EQ(reader.get(), 'a');
   EXPECT_EQ(source.requested_sizes(), (Sizes{16384, 16384}));
 
   ScriptedSource small_source(kPipe, {big});
-  char answer_buffer[kIntegerReadSize];
+  char answer_buffer[dialogue::kIntegerReadSize];
   TextModeInput answer_reader_input(small_source);
   TextReader answer_reader(answer_reader_input, answer_buffer, sizeof answer_buffer);
   EXPECT_EQ(answer_reader.peek(), 'a');
@@ -205,8 +206,8 @@ TEST(TextReader, ReadsAskForTheReaderSizeAndOnlyWhenTheBufferIsEmpty) {
 
 TEST(TextReader, TwoReadersOnOneSourceNeverShareBufferedBytesOrEndOfInput) {
   ScriptedSource source(kPipe, {"peter\n42\n", "", "x\n"});
-  char name_buffer[kCharacterReadSize];
-  char answer_buffer[kIntegerReadSize];
+  char name_buffer[dialogue::kCharacterReadSize];
+  char answer_buffer[dialogue::kIntegerReadSize];
   TextModeInput input(source);
   TextReader name_reader(input, name_buffer, sizeof name_buffer);
   TextReader answer_reader(input, answer_buffer, sizeof answer_buffer);
@@ -224,7 +225,7 @@ struct Extraction {
 
 Extraction extract(std::initializer_list<Read> reads) {
   ScriptedSource source(kConsole, reads);
-  char buffer[kIntegerReadSize];
+  char buffer[dialogue::kIntegerReadSize];
   TextModeInput reader_input(source);
   TextReader reader(reader_input, buffer, sizeof buffer);
   Extraction e{false, 12345, ""};

@@ -21,7 +21,7 @@ int run_dialogue(console::TextModeInput& text_input, console::TextOutput& out) {
   out.end_line();
 
   {
-    char buffer[console::kCharacterReadSize];
+    char buffer[kCharacterReadSize];
     console::TextReader name_reader(text_input, buffer, sizeof buffer);
     numerology::evaluate_name(name_reader, out);
   }
@@ -34,7 +34,7 @@ int run_dialogue(console::TextModeInput& text_input, console::TextOutput& out) {
   // continue the number. It ends at the first byte that cannot (a letter
   // right away, or the line end after "42"), or at end of input. The answer
   // itself is never looked at.
-  char buffer[console::kIntegerReadSize];
+  char buffer[kIntegerReadSize];
   console::TextReader answer_reader(text_input, buffer, sizeof buffer);
   std::int32_t answer = 0;
   console::extract_integer(answer_reader, &answer);

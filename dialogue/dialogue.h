@@ -1,11 +1,21 @@
 #ifndef QUIRVELANDOSTRABIK_DIALOGUE_DIALOGUE_H_
 #define QUIRVELANDOSTRABIK_DIALOGUE_DIALOGUE_H_
 
+#include <cstddef>
+
 #include "console/os_io.h"
 #include "console/text_mode_input.h"
 #include "console/text_output.h"
 
 namespace dialogue {
+
+/// Bytes per read of the character reader that takes the name: a file of up
+/// to this size is taken in whole by its first read.
+constexpr std::size_t kCharacterReadSize = 16384;
+
+/// Bytes per read of the reader behind the closing wait's formatted integer
+/// extraction.
+constexpr std::size_t kIntegerReadSize = 1024;
 
 /// Runs one whole reading: the screen header and prompt, the evaluation of
 /// one name, the closing line and the closing wait. `input` is read by two

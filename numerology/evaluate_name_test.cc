@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "dialogue/dialogue.h"
 #include "expected_output.h"
 #include "scripted_io.h"
 
@@ -29,7 +30,7 @@ struct Evaluation {
 Evaluation evaluate(SourceKind kind, std::initializer_list<Read> reads) {
   ScriptedSource source(kind, reads);
   RecordingSink sink;
-  char buffer[console::kCharacterReadSize];
+  char buffer[dialogue::kCharacterReadSize];
   console::TextModeInput reader_input(source);
   console::TextReader reader(reader_input, buffer, sizeof buffer);
   {
@@ -119,7 +120,7 @@ TEST(EvaluateName, TakesAtMostOneHundredCharacters) {
   for (int i = 0; i < 120; ++i) one_byte_reads.emplace_back(std::string(1, 'p'));
   ScriptedSource source(kPipe, one_byte_reads);
   RecordingSink sink;
-  char buffer[console::kCharacterReadSize];
+  char buffer[dialogue::kCharacterReadSize];
   console::TextModeInput reader_input(source);
   console::TextReader reader(reader_input, buffer, sizeof buffer);
   {
