@@ -19,21 +19,32 @@ const chromiumPath = chromiumIndex >= 0 ? args.splice(chromiumIndex, 2)[1] : '/u
 const runs = /^\d+$/.test(args.at(-1) ?? '') ? Number(args.pop()) : 20;
 const pages = args.map((path) => ({ path, times: [] }));
 if (pages.length === 0 || pages.length > 2) {
-  console.error('usage: node bench/web_startup.mjs PAGE.html [OTHER.html] [RUNS] [--chromium PATH]');
+  console.error(
+    'usage: node bench/web_startup.mjs PAGE.html [OTHER.html] [RUNS] [--chromium PATH]',
+  );
   process.exit(2);
 }
 
 const kib = (n) => `${(n / 1024).toFixed(1)} KiB`;
 for (const { path } of pages) {
   const bytes = readFileSync(path);
-  console.log(`${basename(path)}: ${bytes.length} bytes (${kib(bytes.length)}), ` +
-    `gzipped ${kib(gzipSync(bytes, { level: 9 }).length)}`);
+  console.log(
+    `${basename(path)}: ${bytes.length} bytes (${kib(bytes.length)}), ` +
+      `gzipped ${kib(gzipSync(bytes, { level: 9 }).length)}`,
+  );
 }
 
 const browser = await chromium.launch({
   executablePath: chromiumPath,
-  args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-    '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+  args: [
+    '--no-sandbox',
+    '--disable-gpu',
+    '--disable-quic',
+    '--no-first-run',
+    '--disable-background-networking',
+    '--disable-component-update',
+    '--disable-sync',
+  ],
 });
 for (let i = 0; i < runs; i += 1) {
   for (const page of pages) {
@@ -63,8 +74,11 @@ const ms = (t) => `${t.toFixed(1)} ms`;
 const medians = pages.map(({ path, times }) => {
   times.sort((a, b) => a - b);
   const median = (times[(runs - 1) >> 1] + times[runs >> 1]) / 2;
-  console.log(`${basename(path)}: navigation to prompt on screen, ${runs} runs: median ${ms(median)}, ` +
-    `fastest ${ms(times[0])}, slowest ${ms(times[runs - 1])}`);
+  console.log(
+    `${basename(path)}: navigation to prompt on screen, ${runs} runs: median ${ms(median)}, ` +
+      `fastest ${ms(times[0])}, slowest ${ms(times[runs - 1])}`,
+  );
   return median;
 });
-if (medians.length === 2) console.log(`ratio of the medians: ${(medians[0] / medians[1]).toFixed(2)}`);
+if (medians.length === 2)
+  console.log(`ratio of the medians: ${(medians[0] / medians[1]).toFixed(2)}`);

@@ -47,7 +47,10 @@ async function launchChromium({ browser: executablePath }) {
   const { chromium } = await import('playwright-core');
   const browser = await chromium.launch({ executablePath, args: CHROMIUM_ARGS });
   return {
-    async open(url, { width = 1000, height = 720, touch = false, scale = 1, bypassCSP = false } = {}) {
+    async open(
+      url,
+      { width = 1000, height = 720, touch = false, scale = 1, bypassCSP = false } = {},
+    ) {
       const context = await browser.newContext({
         viewport: { width, height },
         hasTouch: touch,
@@ -60,7 +63,10 @@ async function launchChromium({ browser: executablePath }) {
       page.on('request', (request) => {
         if (!isOwnRequest(request.url())) problems.push(`request: ${request.url()}`);
       });
-      await context.route((url) => !isOwnRequest(url.href), (route) => route.abort());
+      await context.route(
+        (url) => !isOwnRequest(url.href),
+        (route) => route.abort(),
+      );
       page.on('pageerror', (error) => problems.push(`page error: ${error.message}`));
       page.on('console', (message) => {
         if (message.type() === 'error') problems.push(`console error: ${message.text()}`);
@@ -163,13 +169,23 @@ export async function waitUntil(evaluate, fn, arg, what, { seen = pageState, ms 
     }
     await new Promise((r) => setTimeout(r, 25));
   }
-  const saw = await within(ms, evaluate(seen, arg), 'the page').then(JSON.stringify, (e) => e.message);
-  assert.fail(`waited ${ms} ms for ${what}, and saw ${saw}${last === null ? '' : ` (${last.message})`}`);
+  const saw = await within(ms, evaluate(seen, arg), 'the page').then(
+    JSON.stringify,
+    (e) => e.message,
+  );
+  assert.fail(
+    `waited ${ms} ms for ${what}, and saw ${saw}${last === null ? '' : ` (${last.message})`}`,
+  );
 }
 
 /** Waits, as waitUntil does, for `line` among the page's console rows. */
 export const waitForLine = (evaluate, line) =>
-  waitUntil(evaluate, (l) => window.quirvelandostrabik.screen().includes(l), line, `the line ${line}`);
+  waitUntil(
+    evaluate,
+    (l) => window.quirvelandostrabik.screen().includes(l),
+    line,
+    `the line ${line}`,
+  );
 
 // Settles like `promise`, or rejects after `ms` milliseconds.
 function within(ms, promise, what) {
@@ -200,7 +216,13 @@ async function launchWebKit({ browser: miniBrowser, driver: driverPath }) {
     serviceUrl = `http://127.0.0.1:${port}`;
     service = spawn(driverPath, [`--port=${port}`, '--host=127.0.0.1'], { stdio: 'ignore' });
     for (let waited = 0; ; waited += 100) {
-      if (await fetch(`${serviceUrl}/status`).then((r) => r.ok, () => false)) return;
+      if (
+        await fetch(`${serviceUrl}/status`).then(
+          (r) => r.ok,
+          () => false,
+        )
+      )
+        return;
       if (waited >= 10000) throw new Error(`${driverPath} did not start`);
       await new Promise((resolve) => setTimeout(resolve, 100));
     }

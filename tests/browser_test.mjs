@@ -83,7 +83,8 @@ async function openPage(layout = {}) {
       if (text !== '') await tab.type(text);
       await tab.press('Enter');
     },
-    log: () => tab.evaluate(() => [...document.getElementById('output').children].map((e) => e.textContent)),
+    log: () =>
+      tab.evaluate(() => [...document.getElementById('output').children].map((e) => e.textContent)),
     waitForLine: (line) => waitForLine(tab.evaluate, line),
     // The program still waits after `ms` milliseconds.
     stillWaiting: async (ms = 200) => {
@@ -92,9 +93,14 @@ async function openPage(layout = {}) {
     },
     // The exit status, once the program has ended, or its failure.
     exited: async () => {
-      const over = () => window.quirvelandostrabik.status() !== null || document.getElementById('ended-text').textContent;
+      const over = () =>
+        window.quirvelandostrabik.status() !== null ||
+        document.getElementById('ended-text').textContent;
       await waitUntil(tab.evaluate, over, null, 'the end of the program');
-      return (await api('status')) ?? (await tab.evaluate(() => document.getElementById('ended-text').textContent));
+      return (
+        (await api('status')) ??
+        (await tab.evaluate(() => document.getElementById('ended-text').textContent))
+      );
     },
     done: async () => assert.deepEqual(await tab.close(), []),
   };
@@ -141,8 +147,11 @@ if (screenshotDir !== null) {
     const logBefore = await session.log();
     await session.line('peter');
     await session.waitForLine(CLOSING);
-    assert.deepEqual(await session.log(), [...logBefore, shown(`peter\r\n${kPeterReading}${kClosing}`)],
-      'the echo and the whole reading are one addition to the log');
+    assert.deepEqual(
+      await session.log(),
+      [...logBefore, shown(`peter\r\n${kPeterReading}${kClosing}`)],
+      'the echo and the whole reading are one addition to the log',
+    );
     await session.line('');
     assert.ok(await session.stillWaiting(), 'an empty line keeps the closing wait');
     await session.line('   ');
@@ -151,7 +160,9 @@ if (screenshotDir !== null) {
     assert.deepEqual(await session.output(), bytesOf(PETER));
     assert.equal(await session.bells(), 1);
 
-    const ended = await session.tab.evaluate(() => document.querySelector('[role=status]').textContent);
+    const ended = await session.tab.evaluate(
+      () => document.querySelector('[role=status]').textContent,
+    );
     assert.match(ended, /Das Programm ist beendet \(Exit-Status 0\)/);
     assert.equal(await session.focused(), 'new-reading', 'focus moves to the new-reading button');
     await session.press('Enter');
@@ -159,7 +170,13 @@ if (screenshotDir !== null) {
     assert.equal(await session.status(), null, 'a fresh run');
     assert.equal(await session.focused(), 'field', 'focus is in the new field');
     assert.deepEqual(await session.output(), bytesOf(kScreenHeader));
-    assert.deepEqual((await session.screen()).slice(0, 5), ['', '', '', kScreenHeader.split('\r\n')[3], PROMPT]);
+    assert.deepEqual((await session.screen()).slice(0, 5), [
+      '',
+      '',
+      '',
+      kScreenHeader.split('\r\n')[3],
+      PROMPT,
+    ]);
     assert.deepEqual(await session.log(), [shown(kScreenHeader)], 'a fresh console');
     await session.done();
   });
@@ -174,8 +191,25 @@ if (screenshotDir !== null) {
     });
     await session.line('ller');
     await session.waitForLine(CLOSING);
-    const letters = ['J: 0', '\x81: 0', 'r: 2', 'g: 3', 'e: 5', 'n: 5', ' : 0', 'M: 0', '\x81: 0', 'l: 3', 'l: 3', 'e: 5', 'r: 2'];
-    const reading = readingOf(letters, 28, ['2. Quersumme des Namens: 10', '3. Quersumme des Namens: 1']);
+    const letters = [
+      'J: 0',
+      '\x81: 0',
+      'r: 2',
+      'g: 3',
+      'e: 5',
+      'n: 5',
+      ' : 0',
+      'M: 0',
+      '\x81: 0',
+      'l: 3',
+      'l: 3',
+      'e: 5',
+      'r: 2',
+    ];
+    const reading = readingOf(letters, 28, [
+      '2. Quersumme des Namens: 10',
+      '3. Quersumme des Namens: 1',
+    ]);
     assert.deepEqual(await session.output(), bytesOf(kScreenHeader + reading));
     const lines = await session.screen();
     assert.ok(lines.includes('Jürgen Müller') && lines.includes('ü: 0'), lines.join('\n'));
@@ -208,7 +242,10 @@ if (screenshotDir !== null) {
     await session.press('Control+z');
     await session.press('Enter');
     await session.waitForLine(CLOSING);
-    assert.deepEqual(await session.output(), bytesOf(kScreenHeader + 'Quersumme des Namens: 0\r\n' + kClosing));
+    assert.deepEqual(
+      await session.output(),
+      bytesOf(kScreenHeader + 'Quersumme des Namens: 0\r\n' + kClosing),
+    );
     assert.ok((await session.screen()).includes('^Z'));
     assert.ok(await session.stillWaiting(), 'a console is no file: input goes on');
     await endWithX(session);
@@ -224,30 +261,45 @@ if (inChromium && screenshotDir === null) {
       data.setData('text/plain', t);
       document
         .getElementById('field')
-        .dispatchEvent(new ClipboardEvent('paste', { clipboardData: data, bubbles: true, cancelable: true }));
+        .dispatchEvent(
+          new ClipboardEvent('paste', { clipboardData: data, bubbles: true, cancelable: true }),
+        );
     }, text);
 
   test('pasted lines are typed ahead: each waits for its read, and shows then', async () => {
     const session = await openPage();
     // A drag over the console's text selects it, and the field leaves it so.
     const { mouse } = session.tab.page;
-    const box = await session.tab.evaluate(() => document.getElementById('output').getBoundingClientRect().toJSON());
+    const box = await session.tab.evaluate(() =>
+      document.getElementById('output').getBoundingClientRect().toJSON(),
+    );
     await mouse.move(box.left + 1, box.top + 1);
     await mouse.down();
     await mouse.move(box.right - 1, box.bottom - 1, { steps: 5 });
     await mouse.up();
-    assert.match(await session.tab.evaluate(() => String(document.getSelection())), /Quirvelandostrabik/);
+    assert.match(
+      await session.tab.evaluate(() => String(document.getSelection())),
+      /Quirvelandostrabik/,
+    );
     assert.notEqual(await session.focused(), 'field', 'a drag keeps its selection');
     await paste(session, 'peter\r\nx\r\nleft over');
     assert.equal(await session.exited(), 0);
     assert.deepEqual(await session.output(), bytesOf(PETER));
-    assert.deepEqual((await session.log()).slice(1), [shown(`peter\r\n${kPeterReading}${kClosing}`), 'x\n'],
-      'each echo goes into the log with what follows it, and the answer shows after the end');
+    assert.deepEqual(
+      (await session.log()).slice(1),
+      [shown(`peter\r\n${kPeterReading}${kClosing}`), 'x\n'],
+      'each echo goes into the log with what follows it, and the answer shows after the end',
+    );
     const lines = await session.screen();
     assert.deepEqual(lines.slice(lines.indexOf(PROMPT)), [
-      PROMPT, '', 'peter', ...kPeterReading.split('\r\n').slice(0, -1), CLOSING, 'x',
+      PROMPT,
+      '',
+      'peter',
+      ...kPeterReading.split('\r\n').slice(0, -1),
+      CLOSING,
+      'x',
     ]);
-    await session.press('Enter');  // on the new-reading button
+    await session.press('Enter'); // on the new-reading button
     await session.waitForLine(PROMPT);
     assert.equal(await session.field(), '', 'the new reading starts with an empty field');
     await session.done();
@@ -260,7 +312,10 @@ if (inChromium && screenshotDir === null) {
     const reading = readingOf(Array(100).fill('o: 7'), 700, ['2. Quersumme des Namens: 7']);
     assert.deepEqual(await session.output(), bytesOf(kScreenHeader + reading));
     const lines = await session.screen();
-    assert.ok(lines.includes('o'.repeat(80)) && lines.includes('o'.repeat(50)), 'the line wraps at 80');
+    assert.ok(
+      lines.includes('o'.repeat(80)) && lines.includes('o'.repeat(50)),
+      'the line wraps at 80',
+    );
     assert.ok(await session.stillWaiting(), 'the 30 further characters were not the answer');
     // The closing wait reads 1024 bytes at a time: a longer line is handed
     // over in parts, never past the program's buffer.
@@ -272,7 +327,7 @@ if (inChromium && screenshotDir === null) {
   test('Ctrl+Z after characters drops the rest of its line; the name goes on', async () => {
     const session = await openPage();
     await session.type('ab');
-    await session.press('Control+Shift+Z');  // as with Caps Lock: the key is Z
+    await session.press('Control+Shift+Z'); // as with Caps Lock: the key is Z
     await session.line('cd');
     await session.line('ef');
     await session.waitForLine(CLOSING);
@@ -281,8 +336,18 @@ if (inChromium && screenshotDir === null) {
     // As on a console, the line typed ahead shows when the program reads it.
     const lines = await session.screen();
     assert.deepEqual(lines.slice(lines.indexOf('ab^Zcd')), [
-      'ab^Zcd', '', 'Den Buchstaben zugeordnete Zahlenwerte:', '', 'a: 1', 'b: 2', 'ef',
-      'e: 5', 'f: 8', 'Quersumme des Namens: 16', '2. Quersumme des Namens: 7', CLOSING,
+      'ab^Zcd',
+      '',
+      'Den Buchstaben zugeordnete Zahlenwerte:',
+      '',
+      'a: 1',
+      'b: 2',
+      'ef',
+      'e: 5',
+      'f: 8',
+      'Quersumme des Namens: 16',
+      '2. Quersumme des Namens: 7',
+      CLOSING,
     ]);
     await endWithX(session);
     await session.done();
@@ -293,17 +358,35 @@ if (inChromium && screenshotDir === null) {
   test('phone keyboards: each case gives the reading of the name meant, nothing left over', async () => {
     const word = (cdp) => ({
       key: async (code = 229, key = 'Unidentified', text, modifiers = 0) => {
-        await cdp.send('Input.dispatchKeyEvent', { type: 'rawKeyDown', windowsVirtualKeyCode: code, key, modifiers });
+        await cdp.send('Input.dispatchKeyEvent', {
+          type: 'rawKeyDown',
+          windowsVirtualKeyCode: code,
+          key,
+          modifiers,
+        });
         if (text !== undefined) {
-          await cdp.send('Input.dispatchKeyEvent', { type: 'char', windowsVirtualKeyCode: code, key, text });
+          await cdp.send('Input.dispatchKeyEvent', {
+            type: 'char',
+            windowsVirtualKeyCode: code,
+            key,
+            text,
+          });
         }
-        await cdp.send('Input.dispatchKeyEvent', { type: 'keyUp', windowsVirtualKeyCode: code, key });
+        await cdp.send('Input.dispatchKeyEvent', {
+          type: 'keyUp',
+          windowsVirtualKeyCode: code,
+          key,
+        });
       },
       async compose(text, replace) {
         await this.key();
-        const range = replace === undefined ? {} : { replacementStart: replace[0], replacementEnd: replace[1] };
+        const range =
+          replace === undefined ? {} : { replacementStart: replace[0], replacementEnd: replace[1] };
         await cdp.send('Input.imeSetComposition', {
-          text, selectionStart: text.length, selectionEnd: text.length, ...range,
+          text,
+          selectionStart: text.length,
+          selectionEnd: text.length,
+          ...range,
         });
       },
       async composeEach(...texts) {
@@ -338,7 +421,7 @@ if (inChromium && screenshotDir === null) {
         await k.commit('peter');
         await k.enter();
       },
-      'Ctrl+Z during the composition is the keyboard\'s': async (k) => {
+      "Ctrl+Z during the composition is the keyboard's": async (k) => {
         await k.composeEach('p', 'pe', 'pet');
         await k.key(229, 'z', undefined, 2);
         await k.composeEach('pete', 'peter');
@@ -374,25 +457,33 @@ if (inChromium && screenshotDir === null) {
       await keys(word(cdp), session);
       await session.waitForLine(CLOSING);
       assert.deepEqual(await session.output(), bytesOf(PETER), name);
-      await new Promise((r) => setTimeout(r, 100));  // a late commit would land now
-      const left = await session.status() === null ? await session.field() : '';
+      await new Promise((r) => setTimeout(r, 100)); // a late commit would land now
+      const left = (await session.status()) === null ? await session.field() : '';
       assert.equal(left, '', `${name}: nothing is left in the field`);
       await session.done();
     }
   });
 
   test('a screen reader gets every line of the reading, and axe-core finds nothing', async () => {
-    const axe = readFileSync(join(testsDir, '..', 'node_modules', 'axe-core', 'axe.min.js'), 'utf8');
+    const axe = readFileSync(
+      join(testsDir, '..', 'node_modules', 'axe-core', 'axe.min.js'),
+      'utf8',
+    );
     const session = await openPage({ bypassCSP: true });
     const { page } = session.tab;
     await page.addScriptTag({ content: axe });
     const violations = async (when) => {
       const result = await page.evaluate(() =>
         window.axe.run(document, {
-          runOnly: { type: 'tag', values: ['wcag2a', 'wcag2aa', 'wcag21a', 'wcag21aa', 'wcag22aa'] },
+          runOnly: {
+            type: 'tag',
+            values: ['wcag2a', 'wcag2aa', 'wcag21a', 'wcag21aa', 'wcag22aa'],
+          },
         }),
       );
-      return result.violations.map((v) => `${when}: ${v.id}: ${v.nodes.map((n) => n.target).join(', ')}`);
+      return result.violations.map(
+        (v) => `${when}: ${v.id}: ${v.nodes.map((n) => n.target).join(', ')}`,
+      );
     };
     const found = await violations('at the start');
     await session.line('peter');
@@ -414,7 +505,10 @@ if (inChromium && screenshotDir === null) {
     let at = 0;
     for (const line of expected) {
       at = texts.indexOf(line, at);
-      assert.ok(at >= 0, `"${line}" is in the accessibility tree, in order: ${JSON.stringify(texts)}`);
+      assert.ok(
+        at >= 0,
+        `"${line}" is in the accessibility tree, in order: ${JSON.stringify(texts)}`,
+      );
     }
 
     await endWithX(session);
@@ -425,41 +519,45 @@ if (inChromium && screenshotDir === null) {
 
   test('phones and zoom: at most 80 columns, as many as fit, text of 14 px or more, no sideways scroll', async () => {
     const layouts = [
-      { width: 360, height: 740, touch: true },  // a phone
-      { width: 320, height: 640 },  // WCAG reflow
-      { width: 640, height: 360, scale: 2 },  // 1280 x 720 at 200 %
+      { width: 360, height: 740, touch: true }, // a phone
+      { width: 320, height: 640 }, // WCAG reflow
+      { width: 640, height: 360, scale: 2 }, // 1280 x 720 at 200 %
       { width: 1280, height: 720 },
-      { width: 400, height: 640, fraction: 0.8 },  // widened to hold 0.8 of a column more
+      { width: 400, height: 640, fraction: 0.8 }, // widened to hold 0.8 of a column more
     ];
-    const measure = (tab) => tab.evaluate(() => {
-      const probe = document.createElement('span');
-      probe.style.whiteSpace = 'pre';
-      probe.textContent = '0'.repeat(100);
-      document.getElementById('output').append(probe);
-      const character = probe.getBoundingClientRect().width / 100;
-      probe.remove();
-      const frame = document.getElementById('console');
-      const style = getComputedStyle(frame);
-      // The rows that the echo of the 90 o's takes, in the log's element
-      // that starts with it.
-      const echo = [...document.querySelectorAll('[role=log] > *')].find((e) => e.textContent.startsWith('o'.repeat(90)));
-      const range = document.createRange();
-      range.setStart(echo.firstChild, 0);
-      range.setEnd(echo.firstChild, 90);
-      return {
-        echoRows: new Set([...range.getClientRects()].map((r) => Math.round(r.top))).size,
-        character,
-        width: frame.clientWidth - parseFloat(style.paddingLeft) - parseFloat(style.paddingRight),
-        fontSize: parseFloat(getComputedStyle(document.getElementById('output')).fontSize),
-        scrollWidth: document.documentElement.scrollWidth,
-        clientWidth: document.documentElement.clientWidth,
-        field: Object.fromEntries(
-          ['autocapitalize', 'autocorrect', 'spellcheck', 'autocomplete'].map((a) => [
-            a, document.getElementById('field').getAttribute(a),
-          ]),
-        ),
-      };
-    });
+    const measure = (tab) =>
+      tab.evaluate(() => {
+        const probe = document.createElement('span');
+        probe.style.whiteSpace = 'pre';
+        probe.textContent = '0'.repeat(100);
+        document.getElementById('output').append(probe);
+        const character = probe.getBoundingClientRect().width / 100;
+        probe.remove();
+        const frame = document.getElementById('console');
+        const style = getComputedStyle(frame);
+        // The rows that the echo of the 90 o's takes, in the log's element
+        // that starts with it.
+        const echo = [...document.querySelectorAll('[role=log] > *')].find((e) =>
+          e.textContent.startsWith('o'.repeat(90)),
+        );
+        const range = document.createRange();
+        range.setStart(echo.firstChild, 0);
+        range.setEnd(echo.firstChild, 90);
+        return {
+          echoRows: new Set([...range.getClientRects()].map((r) => Math.round(r.top))).size,
+          character,
+          width: frame.clientWidth - parseFloat(style.paddingLeft) - parseFloat(style.paddingRight),
+          fontSize: parseFloat(getComputedStyle(document.getElementById('output')).fontSize),
+          scrollWidth: document.documentElement.scrollWidth,
+          clientWidth: document.documentElement.clientWidth,
+          field: Object.fromEntries(
+            ['autocapitalize', 'autocorrect', 'spellcheck', 'autocomplete'].map((a) => [
+              a,
+              document.getElementById('field').getAttribute(a),
+            ]),
+          ),
+        };
+      });
     for (const layout of layouts) {
       const session = await openPage(layout);
       const { page } = session.tab;
@@ -469,9 +567,16 @@ if (inChromium && screenshotDir === null) {
       if (layout.fraction !== undefined) {
         // Whole columns do not fit: the count is rounded down.
         const { character, width } = await measure(session.tab);
-        const wider = layout.width + Math.ceil((Math.floor(width / character) + layout.fraction) * character - width);
+        const wider =
+          layout.width +
+          Math.ceil((Math.floor(width / character) + layout.fraction) * character - width);
         await page.setViewportSize({ width: wider, height: layout.height });
-        await waitUntil(session.tab.evaluate, (w) => window.innerWidth === w, wider, `a window ${wider} px wide`);
+        await waitUntil(
+          session.tab.evaluate,
+          (w) => window.innerWidth === w,
+          wider,
+          `a window ${wider} px wide`,
+        );
         await page.evaluate(() => new Promise((r) => requestAnimationFrame(r)));
         what = `${wider} px`;
       }
@@ -479,23 +584,39 @@ if (inChromium && screenshotDir === null) {
       if (layout.width === 1280) assert.equal(columns, 80, what);
       const measured = await measure(session.tab);
       // Within half a pixel: the character's width is measured, not exact.
-      assert.ok(columns * measured.character <= measured.width + 0.5, `${what}: ${columns} columns fit`);
-      assert.ok(columns === 80 || (columns + 1) * measured.character > measured.width, `${what}: no more fit`);
+      assert.ok(
+        columns * measured.character <= measured.width + 0.5,
+        `${what}: ${columns} columns fit`,
+      );
+      assert.ok(
+        columns === 80 || (columns + 1) * measured.character > measured.width,
+        `${what}: no more fit`,
+      );
       assert.ok(measured.fontSize >= 14, `${what}: font size ${measured.fontSize}`);
       assert.ok(measured.scrollWidth <= measured.clientWidth, `${what}: no sideways scroll`);
       // The echo of the 90 o's wraps at the console's width, on screen as
       // in screen().
       const chunks = [];
       for (let n = 90; n > 0; n -= columns) chunks.push('o'.repeat(Math.min(n, columns)));
-      assert.ok((await session.screen()).join('\n').includes(chunks.join('\n')), `${what}: screen()`);
+      assert.ok(
+        (await session.screen()).join('\n').includes(chunks.join('\n')),
+        `${what}: screen()`,
+      );
       assert.equal(measured.echoRows, chunks.length, `${what}: rows shown`);
       assert.deepEqual(measured.field, {
-        autocapitalize: 'none', autocorrect: 'off', spellcheck: 'false', autocomplete: 'off',
+        autocapitalize: 'none',
+        autocorrect: 'off',
+        spellcheck: 'false',
+        autocomplete: 'off',
       });
       if (layout.touch) {
         // A tap on the ^Z button types ^Z and leaves the keyboard open.
         await page.tap('#ctrl-z');
-        assert.deepEqual([await session.focused(), await session.field()], ['field', '^Z'], 'the ^Z button');
+        assert.deepEqual(
+          [await session.focused(), await session.field()],
+          ['field', '^Z'],
+          'the ^Z button',
+        );
         await session.press('Backspace');
         // A reader scrolls the reading and the field loses the focus: a tap
         // on the console's text brings it back, without scrolling the page.
@@ -504,15 +625,24 @@ if (inChromium && screenshotDir === null) {
           window.scrollTo(0, 0);
         });
         await page.touchscreen.tap(40, 40);
-        assert.equal(await session.focused(), 'field', 'a tap on the console puts the focus in the field');
+        assert.equal(
+          await session.focused(),
+          'field',
+          'a tap on the console puts the focus in the field',
+        );
         assert.equal(await page.evaluate(() => window.scrollY), 0, 'the tap scrolls nothing');
         // The on-screen keyboard opens: the visual viewport shrinks, and the
         // field stays in view above it.
         await page.setViewportSize({ width: layout.width, height: 300 });
-        await waitUntil(session.tab.evaluate, () => {
-          const box = document.getElementById('field').getBoundingClientRect();
-          return box.top >= 0 && box.bottom <= window.visualViewport.height;
-        }, null, 'the field in view');
+        await waitUntil(
+          session.tab.evaluate,
+          () => {
+            const box = document.getElementById('field').getBoundingClientRect();
+            return box.top >= 0 && box.bottom <= window.visualViewport.height;
+          },
+          null,
+          'the field in view',
+        );
       }
       await endWithX(session);
       await session.done();

@@ -15,16 +15,21 @@ import { byteOfCharacter, characterOfByte, highHalf } from '../web/code_page_850
 // The program's table: the code points of its arrays, byte by byte.
 const source = readFileSync(new URL('../console/code_page_850.cc', import.meta.url), 'utf8');
 const codePoints = (name) =>
-  [...source.match(new RegExp(`${name}(?:\\[\\d+\\])? = \\{?([^;]*)`))[1].matchAll(/0x([0-9A-F]{4})/g)].map(
-    (m) => String.fromCodePoint(parseInt(m[1], 16)),
-  );
+  [
+    ...source
+      .match(new RegExp(`${name}(?:\\[\\d+\\])? = \\{?([^;]*)`))[1]
+      .matchAll(/0x([0-9A-F]{4})/g),
+  ].map((m) => String.fromCodePoint(parseInt(m[1], 16)));
 const program = [
   ...codePoints('kControlGlyphs'),
   ...Array.from({ length: 0x5f }, (_, i) => String.fromCharCode(0x20 + i)),
   ...codePoints('kDeleteGlyph'),
   ...codePoints('kHighHalf'),
 ];
-assert.deepEqual(Array.from({ length: 256 }, (_, byte) => characterOfByte(byte)), program);
+assert.deepEqual(
+  Array.from({ length: 256 }, (_, byte) => characterOfByte(byte)),
+  program,
+);
 
 let system;
 try {

@@ -60,7 +60,7 @@ const server = createServer((request, response) => {
   }
   response.writeHead(200, {
     'Content-Type': TYPES[extname(file)] ?? 'application/octet-stream',
-    'Cache-Control': 'max-age=600',  // as static hosts often send
+    'Cache-Control': 'max-age=600', // as static hosts often send
   });
   response.end(readFileSync(file));
 });
@@ -83,8 +83,15 @@ async function start() {
   const context = await chromium.launchPersistentContext(join(work, 'profile'), {
     executablePath: chromiumPath,
     headless: true,
-    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-      '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+    args: [
+      '--no-sandbox',
+      '--disable-gpu',
+      '--disable-quic',
+      '--no-first-run',
+      '--disable-background-networking',
+      '--disable-component-update',
+      '--disable-sync',
+    ],
   });
   browsers.add(context);
   const page = context.pages()[0] ?? (await context.newPage());
@@ -101,9 +108,18 @@ async function start() {
   });
   await page.goto(`${origin}/`);
   const evaluate = (fn, arg) => page.evaluate(fn, arg);
-  await waitUntil(evaluate, () => navigator.serviceWorker.controller !== null, null, 'a controlling worker', {
-    seen: () => navigator.serviceWorker.getRegistration().then((r) => [r?.installing, r?.waiting, r?.active].map((w) => w?.state)),
-  });
+  await waitUntil(
+    evaluate,
+    () => navigator.serviceWorker.controller !== null,
+    null,
+    'a controlling worker',
+    {
+      seen: () =>
+        navigator.serviceWorker
+          .getRegistration()
+          .then((r) => [r?.installing, r?.waiting, r?.active].map((w) => w?.state)),
+    },
+  );
   return {
     context,
     page,
@@ -117,53 +133,76 @@ async function start() {
   };
 }
 
-const cacheNameOf = (dir) => readFileSync(join(dir, 'sw.js'), 'utf8').match(/quirvelandostrabik-[0-9a-f]{16}/)[0];
+const cacheNameOf = (dir) =>
+  readFileSync(join(dir, 'sw.js'), 'utf8').match(/quirvelandostrabik-[0-9a-f]{16}/)[0];
 
-test('installable, a reading offline after one visit, and a new version the next start', { timeout: 120000 }, async () => {
-  const first = await start();
-  const cdp = await first.context.newCDPSession(first.page);
-  const { installabilityErrors } = await cdp.send('Page.getInstallabilityErrors');
-  assert.deepEqual(installabilityErrors, [], 'Chromium finds the site installable');
+test(
+  'installable, a reading offline after one visit, and a new version the next start',
+  { timeout: 120000 },
+  async () => {
+    const first = await start();
+    const cdp = await first.context.newCDPSession(first.page);
+    const { installabilityErrors } = await cdp.send('Page.getInstallabilityErrors');
+    assert.deepEqual(installabilityErrors, [], 'Chromium finds the site installable');
 
-  // Caches of the app in another folder of the host: one named after its
-  // folder, one of an older version named after its content alone; and
-  // such an older one of this folder, which the update removes.
-  const others = [`${origin}/b/ quirvelandostrabik-0000000000000000`, 'quirvelandostrabik-1111111111111111'];
-  await first.page.evaluate(async ([named, older]) => {
-    await caches.open(named);
-    await (await caches.open(older)).put(new URL('/b/', location.href).href, new Response('b'));
-    await (await caches.open('quirvelandostrabik-2222222222222222')).put(location.href, new Response('a'));
-  }, others);
+    // Caches of the app in another folder of the host: one named after its
+    // folder, one of an older version named after its content alone; and
+    // such an older one of this folder, which the update removes.
+    const others = [
+      `${origin}/b/ quirvelandostrabik-0000000000000000`,
+      'quirvelandostrabik-1111111111111111',
+    ];
+    await first.page.evaluate(async ([named, older]) => {
+      await caches.open(named);
+      await (await caches.open(older)).put(new URL('/b/', location.href).href, new Response('b'));
+      await (
+        await caches.open('quirvelandostrabik-2222222222222222')
+      ).put(location.href, new Response('a'));
+    }, others);
 
-  await first.context.setOffline(true);
-  await first.page.goto(`${origin}/?from=homescreen`);
-  await first.waitForLine('bitte Namen eingeben:');
-  await first.page.keyboard.type('peter');
-  await first.page.keyboard.press('Enter');
-  await first.waitForLine('Ende: Taste druecken');
-  assert.deepEqual(await first.page.evaluate(() => window.quirvelandostrabik.output()), PETER);
-  await first.end();
+    await first.context.setOffline(true);
+    await first.page.goto(`${origin}/?from=homescreen`);
+    await first.waitForLine('bitte Namen eingeben:');
+    await first.page.keyboard.type('peter');
+    await first.page.keyboard.press('Enter');
+    await first.waitForLine('Ende: Taste druecken');
+    assert.deepEqual(await first.page.evaluate(() => window.quirvelandostrabik.output()), PETER);
+    await first.end();
 
-  // A changed page, built into a site of its own, as a new release would be.
-  const changedPage = join(work, 'changed.html');
-  writeFileSync(changedPage, readFileSync(join(siteDir, 'index.html'), 'utf8')
-    .replace('<title>Quirvelandostrabik</title>', '<title>Quirvelandostrabik 2</title>'));
-  const changedSite = join(work, 'changed-site');
-  execFileSync(process.execPath, [join(root, 'web', 'site.mjs'), changedPage, changedSite]);
-  served = changedSite;
-  const newCache = cacheNameOf(changedSite);
-  assert.notEqual(newCache, cacheNameOf(siteDir), 'the cache is named after the content');
+    // A changed page, built into a site of its own, as a new release would be.
+    const changedPage = join(work, 'changed.html');
+    writeFileSync(
+      changedPage,
+      readFileSync(join(siteDir, 'index.html'), 'utf8').replace(
+        '<title>Quirvelandostrabik</title>',
+        '<title>Quirvelandostrabik 2</title>',
+      ),
+    );
+    const changedSite = join(work, 'changed-site');
+    execFileSync(process.execPath, [join(root, 'web', 'site.mjs'), changedPage, changedSite]);
+    served = changedSite;
+    const newCache = cacheNameOf(changedSite);
+    assert.notEqual(newCache, cacheNameOf(siteDir), 'the cache is named after the content');
 
-  // The start that sees the new version: it is installed, and of the caches
-  // only this folder's old one is removed.
-  const second = await start();
-  const expected = [`${origin}/ ${newCache}`, ...others].sort();
-  await waitUntil(second.evaluate,
-    async (e) => JSON.stringify((await caches.keys()).sort()) === e, JSON.stringify(expected),
-    `the caches ${expected.join(', ')}`, { seen: () => caches.keys() });
-  await second.end();
+    // The start that sees the new version: it is installed, and of the caches
+    // only this folder's old one is removed.
+    const second = await start();
+    const expected = [`${origin}/ ${newCache}`, ...others].sort();
+    await waitUntil(
+      second.evaluate,
+      async (e) => JSON.stringify((await caches.keys()).sort()) === e,
+      JSON.stringify(expected),
+      `the caches ${expected.join(', ')}`,
+      { seen: () => caches.keys() },
+    );
+    await second.end();
 
-  const third = await start();
-  assert.equal(await third.page.title(), 'Quirvelandostrabik 2', 'the next start is the new version');
-  await third.end();
-});
+    const third = await start();
+    assert.equal(
+      await third.page.title(),
+      'Quirvelandostrabik 2',
+      'the next start is the new version',
+    );
+    await third.end();
+  },
+);

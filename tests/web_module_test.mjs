@@ -27,8 +27,12 @@ const program = await createProgram({
     write: () => {},
   },
 });
-const ended = program.ccall('main', 'number', [], [], { async: true }).then((status) => `exit status ${status}`);
-const timeLimit = new Promise((settle) => setTimeout(() => settle('no end within 10 s'), 10000).unref());
+const ended = program
+  .ccall('main', 'number', [], [], { async: true })
+  .then((status) => `exit status ${status}`);
+const timeLimit = new Promise((settle) =>
+  setTimeout(() => settle('no end within 10 s'), 10000).unref(),
+);
 const outcome = await Promise.race([failure, ended, timeLimit]);
 assert.ok(outcome instanceof RangeError, `a RangeError, not ${outcome}`);
 assert.match(outcome.message, /handed over (\d+) bytes for a read of (\d+)/);

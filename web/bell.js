@@ -28,7 +28,8 @@ export class Bell {
   }
 
   #allowSound() {
-    if (this.#audio === null && typeof AudioContext === 'function') this.#audio = new AudioContext();
+    if (this.#audio === null && typeof AudioContext === 'function')
+      this.#audio = new AudioContext();
     if (this.#audio !== null && this.#audio.state === 'suspended') this.#audio.resume();
   }
 

@@ -18,10 +18,6 @@ const HIGH_HALF =
 const CONTROL_GLYPHS = ' ☺☻♥♦♣♠•◘○◙♂♀♪♫☼►◄↕‼¶§▬↨↑↓→←∟↔▲▼';
 const DELETE_GLYPH = '⌂';
 
-// The bytes a console acts on when they are written: the bell, backspace,
-// tab, line feed and carriage return.
-const ACTED_ON = new Set([0x07, 0x08, 0x09, 0x0a, 0x0d]);
-
 const BYTE_OF = new Map();
 for (let i = 0; i < HIGH_HALF.length; i += 1) BYTE_OF.set(HIGH_HALF.codePointAt(i), 0x80 + i);
 
@@ -46,17 +42,4 @@ export function characterOfByte(byte) {
   if (byte === 0x7f) return DELETE_GLYPH;
   if (byte < 0x20) return CONTROL_GLYPHS[byte];
   return String.fromCharCode(byte);
-}
-
-/**
- * The text that shows `bytes` of program output on a terminal, as a console
- * shows them: the bell, backspace, tab, line feed and carriage return act,
- * every other byte is a character of the code page.
- */
-export function screenTextOfBytes(bytes) {
-  let text = '';
-  for (const byte of bytes) {
-    text += ACTED_ON.has(byte) ? String.fromCharCode(byte) : characterOfByte(byte);
-  }
-  return text;
 }

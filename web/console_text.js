@@ -21,7 +21,12 @@ export function rowsOf(line, columns) {
   const characters = Array.from(line);
   const rows = [];
   for (let i = 0; i === 0 || i < characters.length; i += columns) {
-    rows.push(characters.slice(i, i + columns).join('').replace(/ +$/, ''));
+    rows.push(
+      characters
+        .slice(i, i + columns)
+        .join('')
+        .replace(/ +$/, ''),
+    );
   }
   return rows;
 }
@@ -30,9 +35,9 @@ export class ConsoleText {
   #log;
   #current;
   #onBell;
-  #lines = [];  // every ended line, in order
-  #burst = [];  // the ended lines not yet in the log
-  #line = [];  // the characters of the line not yet ended
+  #lines = []; // every ended line, in order
+  #burst = []; // the ended lines not yet in the log
+  #line = []; // the characters of the line not yet ended
   #column = 0;
 
   /**

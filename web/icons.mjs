@@ -35,11 +35,11 @@ export function encodePng(size, pixel) {
   const header = Buffer.alloc(13);
   header.writeUInt32BE(size, 0);
   header.writeUInt32BE(size, 4);
-  header[8] = 8;  // bits per sample
-  header[9] = 6;  // RGBA
+  header[8] = 8; // bits per sample
+  header[9] = 6; // RGBA
   const rows = Buffer.alloc(size * (1 + 4 * size));
   for (let y = 0; y < size; y += 1) {
-    const row = y * (1 + 4 * size);  // each row starts with filter type 0
+    const row = y * (1 + 4 * size); // each row starts with filter type 0
     for (let x = 0; x < size; x += 1) rows.set(pixel(x, y), row + 1 + 4 * x);
   }
   return Buffer.concat([
@@ -62,8 +62,12 @@ const coverage = (d) => Math.min(1, Math.max(0, 0.5 - d));
 export function icon(size, { maskable = false } = {}) {
   const c = size / 2;
   const scale = size / 512;
-  const drawing = maskable ? 0.72 : 1;  // the ring and cursor, within the safe zone
-  const ring = { radius: 150 * scale * drawing, width: 44 * scale * drawing, y: c - 24 * scale * drawing };
+  const drawing = maskable ? 0.72 : 1; // the ring and cursor, within the safe zone
+  const ring = {
+    radius: 150 * scale * drawing,
+    width: 44 * scale * drawing,
+    y: c - 24 * scale * drawing,
+  };
   const cursor = {
     left: c - 60 * scale * drawing,
     right: c + 60 * scale * drawing,
@@ -83,7 +87,12 @@ export function icon(size, { maskable = false } = {}) {
     }
     const fromRing = Math.abs(Math.hypot(x - c, y - ring.y) - ring.radius) - ring.width / 2;
     color = mix(color, INK, coverage(fromRing));
-    const fromCursor = Math.max(cursor.left - x, x - cursor.right, cursor.top - y, y - cursor.bottom);
+    const fromCursor = Math.max(
+      cursor.left - x,
+      x - cursor.right,
+      cursor.top - y,
+      y - cursor.bottom,
+    );
     return mix(color, INK, coverage(fromCursor));
   });
 }

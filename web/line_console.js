@@ -12,8 +12,8 @@
 export class LineConsole {
   #text;
   #field;
-  #ended = [];  // lines ended but not yet read
-  #handedOver = new Uint8Array(0);  // the rest of a line being read
+  #ended = []; // lines ended but not yet read
+  #handedOver = new Uint8Array(0); // the rest of a line being read
   #pendingRead = null;
   #closed = false;
 

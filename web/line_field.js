@@ -24,7 +24,7 @@ const isControl = (code) => code < 0x20 || (code >= 0x7f && code < 0xa0);
  * its echo shows them. `value` is the field's text and `tokens` the
  * positions of the ^Z tokens in it, ascending.
  */
-export function lineOf(value, tokens) {
+function lineOf(value, tokens) {
   const bytes = [];
   let start = 0;
   for (const end of [...tokens, value.length]) {
@@ -71,11 +71,13 @@ export function edited(value, tokens, start, end, inserted, insertedTokens = [])
   };
 }
 
-// What an input event changed, from the values before and after it and the
-// caret after it: the range [start, end) of `before` replaced by
-// after.slice(start, caret). The caret tells where among equal characters
-// the change was made.
-function changeOf(before, after, caret) {
+/**
+ * What an input event changed, from the values before and after it and the
+ * caret after it: the range [start, end) of `before` replaced by
+ * after.slice(start, caret). The caret tells where among equal characters
+ * the change was made. Returns { start, end, inserted }.
+ */
+export function changeOf(before, after, caret) {
   let suffix = after.length - caret;
   if (suffix < 0 || suffix > before.length || !before.endsWith(after.slice(caret))) {
     suffix = 0;
@@ -89,13 +91,17 @@ function changeOf(before, after, caret) {
   const limit = Math.min(before.length, after.length) - suffix;
   let start = 0;
   while (start < limit && before[start] === after[start]) start += 1;
-  return { start, end: before.length - suffix, inserted: after.slice(start, after.length - suffix) };
+  return {
+    start,
+    end: before.length - suffix,
+    inserted: after.slice(start, after.length - suffix),
+  };
 }
 
 export class LineField {
   #field;
   #tokens = [];
-  #value = '';  // the field's value as last seen, with #tokens
+  #value = ''; // the field's value as last seen, with #tokens
   #composing = false;
   #submitWhenComposed = false;
 
@@ -143,7 +149,13 @@ export class LineField {
     // Ctrl+Z types a Ctrl-Z instead of undoing. During a composition the key
     // is the keyboard's.
     const composing = event.isComposing || event.keyCode === 229;
-    if (!composing && event.ctrlKey && !event.altKey && !event.metaKey && event.key.toLowerCase() === 'z') {
+    if (
+      !composing &&
+      event.ctrlKey &&
+      !event.altKey &&
+      !event.metaKey &&
+      event.key.toLowerCase() === 'z'
+    ) {
       event.preventDefault();
       this.#insert('\x1a');
     }
@@ -152,7 +164,11 @@ export class LineField {
   #input() {
     const after = this.#field.value;
     if (after === this.#value) return;
-    const { start, end, inserted } = changeOf(this.#value, after, this.#field.selectionEnd ?? after.length);
+    const { start, end, inserted } = changeOf(
+      this.#value,
+      after,
+      this.#field.selectionEnd ?? after.length,
+    );
     const next = edited(this.#value, this.#tokens, start, end, inserted);
     if (this.#composing || next.value === after) {
       // A composition's text is the keyboard's until it ends: a token it
@@ -180,7 +196,11 @@ export class LineField {
     event.preventDefault();
     const lines = text.split(/\r\n|\r|\n/);
     lines.forEach((line, i) => {
-      this.#insert(Array.from(line).filter((c) => c === '\x1a' || !isControl(c.codePointAt(0))).join(''));
+      this.#insert(
+        Array.from(line)
+          .filter((c) => c === '\x1a' || !isControl(c.codePointAt(0)))
+          .join(''),
+      );
       if (i < lines.length - 1) this.#submit();
     });
   }

@@ -54,7 +54,7 @@ function keepFieldInView() {
   scrollQueued = true;
   requestAnimationFrame(() => {
     scrollQueued = false;
-    (form.hidden ? output.lastElementChild ?? frame : field).scrollIntoView({ block: 'nearest' });
+    (form.hidden ? (output.lastElementChild ?? frame) : field).scrollIntoView({ block: 'nearest' });
   });
 }
 

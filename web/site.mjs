@@ -53,9 +53,8 @@ for (const [name, bytes] of files) hash.update(`${name}\0${bytes.length}\0`).upd
 const cache = `quirvelandostrabik-${hash.digest('hex').slice(0, 16)}`;
 // The start URL ./ is the page too, as a static host serves it.
 const cached = ['./', ...files.keys()];
-const worker = readFileSync(join(webDir, 'sw.js'), 'utf8')
-  .replace('@CACHE@', () => cache)
-  .replace('@FILES@', () => JSON.stringify(cached));
+const site = JSON.stringify({ cache, files: cached });
+const worker = `const SITE = ${site};\n${readFileSync(join(webDir, 'sw.js'), 'utf8')}`;
 
 mkdirSync(siteDir, { recursive: true });
 for (const [name, bytes] of files) writeFileSync(join(siteDir, name), bytes);

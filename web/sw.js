@@ -8,11 +8,13 @@
 // takes over at once and removes the old cache: the page open then stays
 // as it is, and the next start is the new version.
 //
-// site.mjs fills in the cache's name and the site's files.
+// site.mjs puts the site in front of this file, as data:
+//   const SITE = { cache: 'quirvelandostrabik-<hash of the files>', files: [...] };
 
+/* global SITE */
 const SCOPE = self.registration.scope;
-const CACHE = `${SCOPE} @CACHE@`;
-const FILES = @FILES@;
+const CACHE = `${SCOPE} ${SITE.cache}`;
+const FILES = SITE.files;
 
 self.addEventListener('install', (event) => {
   event.waitUntil(
@@ -29,14 +31,19 @@ self.addEventListener('install', (event) => {
 async function isOld(name) {
   if (name === CACHE) return false;
   if (name.startsWith(`${SCOPE} quirvelandostrabik-`)) return true;
-  return name.startsWith('quirvelandostrabik-') && (await (await caches.open(name)).match(SCOPE)) !== undefined;
+  return (
+    name.startsWith('quirvelandostrabik-') &&
+    (await (await caches.open(name)).match(SCOPE)) !== undefined
+  );
 }
 
 self.addEventListener('activate', (event) => {
   event.waitUntil(
     caches
       .keys()
-      .then((names) => Promise.all(names.map(async (name) => (await isOld(name)) && caches.delete(name))))
+      .then((names) =>
+        Promise.all(names.map(async (name) => (await isOld(name)) && caches.delete(name))),
+      )
       .then(() => self.clients.claim()),
   );
 });
@@ -46,5 +53,7 @@ self.addEventListener('activate', (event) => {
 self.addEventListener('fetch', (event) => {
   const { request } = event;
   if (request.method !== 'GET' || new URL(request.url).origin !== self.location.origin) return;
-  event.respondWith(caches.match(request, { ignoreSearch: true }).then((cached) => cached ?? fetch(request)));
+  event.respondWith(
+    caches.match(request, { ignoreSearch: true }).then((cached) => cached ?? fetch(request)),
+  );
 });
