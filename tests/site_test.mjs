@@ -58,9 +58,14 @@ const server = createServer((request, response) => {
     response.writeHead(404).end();
     return;
   }
+  // As a host that reads the site's _headers file: its policy on every file.
+  const policy = readFileSync(join(served, '_headers'), 'utf8').match(
+    /Content-Security-Policy: (.*)/,
+  )[1];
   response.writeHead(200, {
     'Content-Type': TYPES[extname(file)] ?? 'application/octet-stream',
     'Cache-Control': 'max-age=600', // as static hosts often send
+    'Content-Security-Policy': policy,
   });
   response.end(readFileSync(file));
 });

@@ -52,6 +52,11 @@ const bundle = await esbuild.build({
   define: { PROGRAM_WASM_BASE64: JSON.stringify(wasm.toString('base64')) },
 });
 
+// Control characters other than the blanks and line ends are not allowed in
+// an HTML document: C0, DEL and C1.
+// eslint-disable-next-line no-control-regex -- finding them is its purpose
+const CONTROL = /[\x00-\x08\x0b\x0e-\x1f\x7f-\x9f]/g;
+
 // Inlined text must not end its <script> or <style> element early, and
 // points to no source maps, which are not there.
 function inlined(text, element) {
@@ -63,7 +68,12 @@ function inlined(text, element) {
   return safe;
 }
 
-const script = inlined(bundle.outputFiles[0].text, 'script');
+// The bundler writes the control characters of string literals raw; each
+// becomes its escape again, which means the same in a string, a template or
+// a regular expression.
+const escaped = (code) =>
+  code.replace(CONTROL, (c) => `\\x${c.charCodeAt(0).toString(16).padStart(2, '0')}`);
+const script = inlined(escaped(bundle.outputFiles[0].text), 'script');
 const style = inlined(read(join(webDir, 'page.css')), 'style');
 const hash = (text) => createHash('sha256').update(text, 'utf8').digest('base64');
 
@@ -86,4 +96,10 @@ const page = read(join(webDir, 'page.html'))
   .replace('@CONTENT_SECURITY_POLICY@', () => policy)
   .replace('@STYLE@', () => style)
   .replace('@SCRIPT@', () => script);
+const control = page.match(CONTROL);
+if (control !== null) {
+  throw new Error(
+    `the page holds the control character U+${control[0].codePointAt(0).toString(16)}`,
+  );
+}
 writeFileSync(outputPath, page);

@@ -150,14 +150,9 @@ startShowingFailure();
 
 // Served as a web app (over HTTPS, or from localhost), the site's service
 // worker keeps the page for offline use; asking for an update at each start
-// makes a new version the next start's. The site's icon is the tab's too. A
-// page opened from a file asks for neither, and a host without the worker
-// leaves the page as it is.
+// makes a new version the next start's. A page opened from a file registers
+// none, and a host without the worker leaves the page as it is.
 if ('serviceWorker' in navigator && window.isSecureContext && /^https?:$/.test(location.protocol)) {
-  const icon = document.createElement('link');
-  icon.rel = 'icon';
-  icon.href = 'icon-192.png';
-  document.head.append(icon);
   navigator.serviceWorker
     .register('sw.js')
     .then((registration) => registration.update())

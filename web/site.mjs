@@ -40,8 +40,14 @@ const manifest = {
   ],
 };
 
+// The site's page names its icon; the page alone has none beside it.
+const icon192 = '<link rel="icon" href="icon-192.png" type="image/png">\n';
+const page = readFileSync(pagePath, 'utf8').replace('<link rel="manifest"', `${icon192}$&`);
+if (!page.includes(icon192))
+  throw new Error(`${pagePath} has no manifest link to put the icon before`);
+
 const files = new Map([
-  ['index.html', readFileSync(pagePath)],
+  ['index.html', Buffer.from(page)],
   ['manifest.webmanifest', Buffer.from(`${JSON.stringify(manifest, null, 2)}\n`)],
   ['icon-192.png', icon(192)],
   ['icon-512.png', icon(512)],
@@ -56,6 +62,28 @@ const cached = ['./', ...files.keys()];
 const site = JSON.stringify({ cache, files: cached });
 const worker = `const SITE = ${site};\n${readFileSync(join(webDir, 'sw.js'), 'utf8')}`;
 
+// For hosts that read a _headers file: the page's own policy as a header,
+// which can also say that no other site may frame the page. 'strict-dynamic'
+// lets only the page's hashed script run, and scripts it loads, of which
+// there are none. The header applies to the service worker too, which
+// fetches the site's files: it may connect to its own site. The page's own
+// policy, which still applies, allows no connection at all.
+const policy = page.match(/<meta http-equiv="Content-Security-Policy" content="([^"]*)">/)[1];
+const headerPolicy = [
+  ...policy
+    .split('; ')
+    .map((directive) =>
+      directive.startsWith('script-src ')
+        ? directive.replace(" 'wasm-unsafe-eval'", " 'strict-dynamic' 'wasm-unsafe-eval'")
+        : directive,
+    ),
+  "connect-src 'self'",
+  "object-src 'none'",
+  "frame-ancestors 'none'",
+].join('; ');
+const headers = `/*\n  Content-Security-Policy: ${headerPolicy}\n`;
+
 mkdirSync(siteDir, { recursive: true });
 for (const [name, bytes] of files) writeFileSync(join(siteDir, name), bytes);
 writeFileSync(join(siteDir, 'sw.js'), worker);
+writeFileSync(join(siteDir, '_headers'), headers);
