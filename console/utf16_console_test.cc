@@ -10,52 +10,41 @@ namespace console {
 namespace {
 
 // Answers each read with the next scripted read, split when it is longer
-// than asked for; an empty entry, and every read after the script, is 0.
-class ScriptedUnits final : public Utf16Source {
- public:
-  explicit ScriptedUnits(std::vector<std::u16string> reads) : reads_(std::move(reads)) {}
-
+// than asked for; an empty one, and every read after the script, is 0.
+struct ScriptedUnits final : Utf16Source {
   std::ptrdiff_t read(char16_t* units, std::size_t size) override {
-    if (reads_.empty()) return 0;
-    std::u16string& next = reads_.front();
-    const std::size_t n = std::min(size, next.size());
-    std::copy_n(next.data(), n, units);
-    next.erase(0, n);
-    if (next.empty()) reads_.erase(reads_.begin());
+    if (reads.empty()) return 0;
+    const std::size_t n = reads.front().copy(units, size);
+    reads.front().erase(0, n);
+    if (reads.front().empty()) reads.erase(reads.begin());
     return static_cast<std::ptrdiff_t>(n);
   }
-
- private:
-  std::vector<std::u16string> reads_;
+  std::vector<std::u16string> reads;
 };
 
-// Everything the console delivers in reads of `size` bytes until the script
-// is used up: each read's bytes followed by '|', an end of input as "end|".
+// Every read the console delivers in reads of `size` bytes until the end of
+// input, each followed by '|'.
 std::string reads_of(std::vector<std::u16string> script, std::size_t size) {
-  ScriptedUnits raw(std::move(script));
+  ScriptedUnits raw;
+  raw.reads = std::move(script);
   Utf16ConsoleInput console(raw);
   std::string delivered;
   char buffer[16];
-  for (int reads = 0; reads < 16; ++reads) {
-    const std::ptrdiff_t n = console.read(buffer, size);
-    if (n <= 0) return delivered + "end|";
-    delivered += std::string(buffer, static_cast<std::size_t>(n)) + '|';
+  for (std::ptrdiff_t n; (n = console.read(buffer, size)) > 0;) {
+    delivered.append(buffer, static_cast<std::size_t>(n)) += '|';
   }
   return delivered;
 }
 
 TEST(Utf16ConsoleInput, EachCharacterArrivesAsItsCodePageByte) {
-  EXPECT_EQ(reads_of({u"J\u00FCrgen\r\n"}, 16), "J\x81rgen\r\n|end|");
-  EXPECT_EQ(reads_of({u"\u20AC\u011F\u00DF\r\n"}, 16), "??\xE1\r\n|end|")
-      << "characters the code page lacks";
-  EXPECT_EQ(reads_of({u"a\xD83D", u"\xDE00!\r\n"}, 16), "a|?!\r\n|end|")
-      << "a surrogate pair split between reads is one character";
-  EXPECT_EQ(reads_of({u"\xD83D", u"\xDE00"}, 1), "?|end|") << "reads of one unit";
-  EXPECT_EQ(reads_of({u"\xD83Dx\xDE00\r\n"}, 16), "?x?\r\n|end|") << "lone surrogates";
-  EXPECT_EQ(reads_of({u"a\xD83D", u"x"}, 1), "a|?|x|end|") << "a held one, then no pair";
-  EXPECT_EQ(reads_of({u"a\xD83D", u""}, 16), "a|?|end|") << "a held one at the end";
-  EXPECT_EQ(reads_of({u"\032\r\n", u"ab\032cd\r\n"}, 16), "\032\r\n|ab\032cd\r\n|end|")
-      << "ASCII and Ctrl-Z as they are";
+  EXPECT_EQ(reads_of({u"J\u00FCrgen\r\n"}, 16), "J\x81rgen\r\n|");
+  EXPECT_EQ(reads_of({u"\u20AC\u011F\u00DF\r\n"}, 16), "??\xE1\r\n|") << "not in the code page";
+  EXPECT_EQ(reads_of({u"a\xD83D", u"\xDE00!\r\n"}, 16), "a|?!\r\n|") << "a pair split";
+  EXPECT_EQ(reads_of({u"\xD83D", u"\xDE00"}, 1), "?|") << "reads of one unit";
+  EXPECT_EQ(reads_of({u"\xD83Dx\xDE00\r\n"}, 16), "?x?\r\n|") << "lone surrogates";
+  EXPECT_EQ(reads_of({u"a\xD83D", u"x"}, 1), "a|?|x|") << "a held one, then no pair";
+  EXPECT_EQ(reads_of({u"a\xD83D", u"", u"b"}, 16), "a|?|") << "a held one, then the end";
+  EXPECT_EQ(reads_of({u"\032\r\n", u"ab\032cd\r\n"}, 16), "\032\r\n|ab\032cd\r\n|") << "Ctrl-Z";
 }
 
 TEST(Utf16ConsoleOutput, EveryByteShowsAsItsCharacterAndNoneActsButTheConsoles) {
