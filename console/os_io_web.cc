@@ -5,23 +5,29 @@
 //
 // The page passes the console in as the module's `stdio` object:
 //   read(size)        -> Promise of a Uint8Array of 1 to `size` bytes, or of
-//                        none at end of input; more ends the program with
-//                        an error;
+//                        none at end of input; more is a failed read (EIO),
+//                        reported as the console's error;
 //   write(fd, bytes)  -> shows the bytes of standard output (1) or standard
 //                        error (2); the Uint8Array is the page's to keep.
 
 #include <emscripten.h>
+
+#include <errno.h>
 
 #include <climits>
 
 #include "console/os_io.h"
 
 // clang-format off
+// Returns the number of bytes read, or -1 for a read that failed.
 EM_ASYNC_JS(int, web_read, (char* buffer, int size), {
   const bytes = await Module['stdio'].read(size);
   // More than was asked for would land past the end of the program's buffer.
+  // A failed read instead ends the program as any failed read does: with its
+  // error line and exit status 1.
   if (bytes.length > size) {
-    throw new RangeError('the console handed over ' + bytes.length + ' bytes for a read of ' + size);
+    console.error('the console handed over ' + bytes.length + ' bytes for a read of ' + size);
+    return -1;
   }
   HEAPU8.set(bytes, buffer);
   return bytes.length;
@@ -40,7 +46,8 @@ int clamp_count(std::size_t size) { return size > INT_MAX ? INT_MAX : static_cas
 class WebInput final : public ByteSource {
  public:
   std::ptrdiff_t read(char* buffer, std::size_t size) override {
-    return web_read(buffer, clamp_count(size));
+    const int n = web_read(buffer, clamp_count(size));
+    return n >= 0 ? n : -EIO;
   }
   bool is_character_device() const override { return true; }
 };
