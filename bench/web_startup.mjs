@@ -13,6 +13,8 @@ import { gzipSync } from 'node:zlib';
 
 import { chromium } from 'playwright-core';
 
+import { CHROMIUM_ARGS } from '../tests/browser_engines.mjs';
+
 const args = process.argv.slice(2);
 const chromiumIndex = args.indexOf('--chromium');
 const chromiumPath = chromiumIndex >= 0 ? args.splice(chromiumIndex, 2)[1] : '/usr/bin/chromium';
@@ -34,18 +36,7 @@ for (const { path } of pages) {
   );
 }
 
-const browser = await chromium.launch({
-  executablePath: chromiumPath,
-  args: [
-    '--no-sandbox',
-    '--disable-gpu',
-    '--disable-quic',
-    '--no-first-run',
-    '--disable-background-networking',
-    '--disable-component-update',
-    '--disable-sync',
-  ],
-});
+const browser = await chromium.launch({ executablePath: chromiumPath, args: CHROMIUM_ARGS });
 for (let i = 0; i < runs; i += 1) {
   for (const page of pages) {
     const context = await browser.newContext();

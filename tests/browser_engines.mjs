@@ -23,7 +23,8 @@ import assert from 'node:assert/strict';
 import { spawn } from 'node:child_process';
 import { createServer } from 'node:net';
 
-const CHROMIUM_ARGS = [
+/** The flags every headless Chromium here starts with. */
+export const CHROMIUM_ARGS = [
   '--no-sandbox',
   '--disable-gpu',
   '--disable-quic',

@@ -25,7 +25,7 @@ import { fileURLToPath } from 'node:url';
 
 import { chromium } from 'playwright-core';
 
-import { waitForLine, waitUntil } from './browser_engines.mjs';
+import { CHROMIUM_ARGS, waitForLine, waitUntil } from './browser_engines.mjs';
 import { bytesOf, sharedTexts } from './expected_output.mjs';
 
 const args = process.argv.slice(2);
@@ -88,15 +88,7 @@ async function start() {
   const context = await chromium.launchPersistentContext(join(work, 'profile'), {
     executablePath: chromiumPath,
     headless: true,
-    args: [
-      '--no-sandbox',
-      '--disable-gpu',
-      '--disable-quic',
-      '--no-first-run',
-      '--disable-background-networking',
-      '--disable-component-update',
-      '--disable-sync',
-    ],
+    args: CHROMIUM_ARGS,
   });
   browsers.add(context);
   const page = context.pages()[0] ?? (await context.newPage());
