@@ -88,7 +88,14 @@ class ConsoleUnitsInput final : public Utf16Source {
   std::ptrdiff_t read(char16_t* units, std::size_t size) override {
     HANDLE console = ::GetStdHandle(STD_INPUT_HANDLE);
     DWORD n = 0;
-    if (::ReadConsoleW(console, units, clamp_units(size), &n, nullptr) == 0) return -EIO;
+    // Ctrl-C or Ctrl-Break ends a line being typed with no characters and
+    // ERROR_OPERATION_ABORTED, while the console's handler runs on a thread
+    // of its own; the call itself reports success. A read of nothing with
+    // the error still clear is a real end of input.
+    ::SetLastError(ERROR_SUCCESS);
+    const BOOL ok = ::ReadConsoleW(console, units, clamp_units(size), &n, nullptr);
+    if (n == 0 && ::GetLastError() == ERROR_OPERATION_ABORTED) return kInterrupted;
+    if (ok == 0) return -EIO;
     return static_cast<std::ptrdiff_t>(n);
   }
 };

@@ -6,6 +6,7 @@
 #ifndef QUIRVELANDOSTRABIK_CONSOLE_UTF16_CONSOLE_H_
 #define QUIRVELANDOSTRABIK_CONSOLE_UTF16_CONSOLE_H_
 
+#include <cerrno>
 #include <cstddef>
 
 #include "console/os_io.h"
@@ -15,8 +16,13 @@ namespace console {
 /// A console's input as UTF-16 code units, one console read at a time.
 class Utf16Source {
  public:
+  /// What read() returns when Ctrl-C or Ctrl-Break interrupted it before
+  /// any unit came: no input, and no end of it either.
+  static constexpr std::ptrdiff_t kInterrupted = -EINTR;
+
   /// Reads at most `size` (> 0) code units into `units`. Returns how many
-  /// (> 0), 0 at end of input, or a negative value on a read error.
+  /// (> 0), 0 at end of input, kInterrupted, or another negative value on a
+  /// read error.
   virtual std::ptrdiff_t read(char16_t* units, std::size_t size) = 0;
 
  protected:
@@ -39,8 +45,9 @@ class Utf16Sink {
 /// split between two reads is joined, and a lone surrogate is '?'. The
 /// characters below U+0080, line ends and Ctrl-Z (0x1A) among them, pass
 /// unchanged, so that the console's line editing and Ctrl-Z keep their
-/// meaning. Each read asks the console for as many code units as the caller
-/// asks for bytes, up to 16384. `raw` must outlive this object.
+/// meaning. An interrupted console read is read again. Each read asks the
+/// console for as many code units as the caller asks for bytes, up to 16384.
+/// `raw` must outlive this object.
 class Utf16ConsoleInput final : public ByteSource {
  public:
   explicit Utf16ConsoleInput(Utf16Source& raw) : raw_(raw) {}

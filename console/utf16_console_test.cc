@@ -2,36 +2,29 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <cerrno>
 #include <string>
 #include <vector>
+
+#include "scripted_io.h"
 
 namespace console {
 namespace {
 
-// Answers each read with the next scripted read, split when it is longer
-// than asked for; an empty one, and every read after the script, is 0.
-struct ScriptedUnits final : Utf16Source {
-  std::ptrdiff_t read(char16_t* units, std::size_t size) override {
-    if (reads.empty()) return 0;
-    const std::size_t n = reads.front().copy(units, size);
-    reads.front().erase(0, n);
-    if (reads.front().empty()) reads.erase(reads.begin());
-    return static_cast<std::ptrdiff_t>(n);
-  }
-  std::vector<std::u16string> reads;
-};
+using testing_io::ScriptedUnits;
+using testing_io::UnitsRead;
 
-// Every read the console delivers in reads of `size` bytes until the end of
-// input, each followed by '|'.
-std::string reads_of(std::vector<std::u16string> script, std::size_t size) {
-  ScriptedUnits raw;
-  raw.reads = std::move(script);
+// Every read the console delivers in reads of `size` bytes until the script
+// is used up: each read's bytes followed by '|', an end of input or an error
+// before that as "end|" or "error|".
+std::string reads_of(std::vector<UnitsRead> script, std::size_t size) {
+  ScriptedUnits raw(std::move(script));
   Utf16ConsoleInput console(raw);
   std::string delivered;
   char buffer[16];
-  for (std::ptrdiff_t n; (n = console.read(buffer, size)) > 0;) {
-    delivered.append(buffer, static_cast<std::size_t>(n)) += '|';
+  for (std::ptrdiff_t n; (n = console.read(buffer, size)) > 0 || raw.remaining() > 0;) {
+    delivered += n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) + '|'
+                       : (n == 0 ? "end|" : "error|");
   }
   return delivered;
 }
@@ -43,15 +36,40 @@ TEST(Utf16ConsoleInput, EachCharacterArrivesAsItsCodePageByte) {
   EXPECT_EQ(reads_of({u"\xD83D", u"\xDE00"}, 1), "?|") << "reads of one unit";
   EXPECT_EQ(reads_of({u"\xD83Dx\xDE00\r\n"}, 16), "?x?\r\n|") << "lone surrogates";
   EXPECT_EQ(reads_of({u"a\xD83D", u"x"}, 1), "a|?|x|") << "a held one, then no pair";
-  EXPECT_EQ(reads_of({u"a\xD83D", u"", u"b"}, 16), "a|?|") << "a held one, then the end";
+  EXPECT_EQ(reads_of({u"a\xD83D", u"", u"b"}, 16), "a|?|end|b|") << "a held one, then the end";
   EXPECT_EQ(reads_of({u"\032\r\n", u"ab\032cd\r\n"}, 16), "\032\r\n|ab\032cd\r\n|") << "Ctrl-Z";
+  EXPECT_EQ(reads_of({u"\xD800\xDCE4\r\n"}, 16), "?\r\n|") << "U+100E4 is no 0xE4";
+  EXPECT_EQ(reads_of({u"\xD83D\xD83D\r\n"}, 16), "??\r\n|") << "two high surrogates";
+  EXPECT_EQ(reads_of({u"ab", UnitsRead::error(), u"c"}, 16), "ab|error|c|") << "an error";
+  EXPECT_EQ(reads_of({u"a\xD83D", UnitsRead::error(), u"b"}, 16), "a|?|error|b|")
+      << "held, an error";
+}
+
+// Ctrl-C or Ctrl-Break ends a console read with nothing: no input, and no
+// end of it, so the read goes on (unless the console's handler ends the
+// program first).
+TEST(Utf16ConsoleInput, AnInterruptedReadIsReadAgain) {
+  const UnitsRead interrupt = UnitsRead::returning(Utf16Source::kInterrupted);
+  EXPECT_EQ(reads_of({interrupt, u"ab\xD83D", interrupt, u"\xDE00\r\n"}, 16), "ab|?\r\n|");
+}
+
+// The console is asked for no more units than the caller has room for: the
+// rest of a long line stays with the console until it is asked for.
+TEST(Utf16ConsoleInput, ALineReadInOneByteReadsArrivesWhole) {
+  ScriptedUnits raw({u"J\u00FCrgen\r\n"});
+  Utf16ConsoleInput console(raw);
+  std::string delivered;
+  char byte;
+  while (console.read(&byte, 1) == 1) delivered += byte;
+  EXPECT_EQ(delivered, "J\x81rgen\r\n");
+  EXPECT_EQ(raw.requested_sizes(), std::vector<std::size_t>(9, 1));
 }
 
 TEST(Utf16ConsoleOutput, EveryByteShowsAsItsCharacterAndNoneActsButTheConsoles) {
   struct Recorder final : Utf16Sink {
     int write(const char16_t* units, std::size_t size) override {
       writes.emplace_back(units, size);
-      return 0;
+      return writes.size() == 4 ? EIO : 0;
     }
     std::vector<std::u16string> writes;
   } sink;
@@ -63,6 +81,7 @@ TEST(Utf16ConsoleOutput, EveryByteShowsAsItsCharacterAndNoneActsButTheConsoles) 
   EXPECT_EQ(sink.writes,
             (std::vector<std::u16string>{u"\u00FC: 0\r\n", u"\a\b\t\u266B\u2190\u2640\u2302\u00DF",
                                          std::u16string(kLineSize, u'x')}));
+  EXPECT_EQ(console.write("lost", 4), EIO) << "a failed write";
 }
 
 }  // namespace

@@ -1,18 +1,17 @@
 #include "scripted_io.h"
 
-#include <cerrno>
-
 #include <algorithm>
 
 namespace testing_io {
 
-std::ptrdiff_t ScriptedSource::read(char* buffer, std::size_t size) {
+template <typename Text>
+std::ptrdiff_t Script<Text>::read(typename Text::value_type* buffer, std::size_t size) {
   requested_.push_back(size);
   if (next_ == reads_.size()) return 0;
-  Read& current = reads_[next_];
-  if (current.failed) {
+  BasicRead<Text>& current = reads_[next_];
+  if (current.result < 0) {
     ++next_;
-    return -EIO;
+    return current.result;
   }
   const std::size_t n = std::min(size, current.bytes.size());
   std::copy_n(current.bytes.data(), n, buffer);
@@ -20,6 +19,9 @@ std::ptrdiff_t ScriptedSource::read(char* buffer, std::size_t size) {
   if (current.bytes.empty()) ++next_;
   return static_cast<std::ptrdiff_t>(n);
 }
+
+template class Script<std::string>;
+template class Script<std::u16string>;
 
 std::string RecordingSink::text() const {
   std::string all;

@@ -3,6 +3,7 @@
 #ifndef QUIRVELANDOSTRABIK_TESTS_SCRIPTED_IO_H_
 #define QUIRVELANDOSTRABIK_TESTS_SCRIPTED_IO_H_
 
+#include <cerrno>
 #include <cstddef>
 #include <initializer_list>
 #include <string>
@@ -10,41 +11,48 @@
 #include <vector>
 
 #include "console/os_io.h"
+#include "console/utf16_console.h"
 
 namespace testing_io {
 
-/// One scripted read: the bytes it returns, or a failure (EIO).
-struct Read {
+/// One scripted read of a source of `Text` (std::string for bytes,
+/// std::u16string for a console's UTF-16 units): the units it returns, or
+/// the negative value it returns instead.
+template <typename Text>
+struct BasicRead {
   // Implicit, so that a script reads as a list of strings.
   // cppcheck-suppress noExplicitConstructor
-  Read(const char* bytes) : bytes(bytes) {}
+  BasicRead(const typename Text::value_type* bytes) : bytes(bytes) {}
   // cppcheck-suppress noExplicitConstructor
-  Read(std::string bytes) : bytes(std::move(bytes)) {}
-  static Read error() {
-    Read r("");
-    r.failed = true;
+  BasicRead(Text bytes) : bytes(std::move(bytes)) {}
+  /// A read that fails (EIO).
+  static BasicRead error() { return returning(-EIO); }
+  /// A read that returns `result` (< 0) and nothing else.
+  static BasicRead returning(std::ptrdiff_t result) {
+    BasicRead r{Text()};
+    r.result = result;
     return r;
   }
-  std::string bytes;
-  bool failed = false;
+  Text bytes;
+  std::ptrdiff_t result = 0;  // < 0: returned instead of `bytes`
 };
+using Read = BasicRead<std::string>;
+using UnitsRead = BasicRead<std::u16string>;
 
 /// What a scripted source stands for: a console (a character device, where a
 /// Ctrl-Z cuts only its own read) or a pipe (like a file, where a Ctrl-Z ends
 /// the input for good).
 enum SourceKind { kConsole, kPipe };
 
-/// Answers each read() with the next scripted read: a scripted read longer
+/// Answers each read with the next scripted read: a scripted read longer
 /// than the size asked for is split, the rest answering the next read. An
 /// empty entry, and every read after the script, returns 0.
-class ScriptedSource final : public console::ByteSource {
+template <typename Text>
+class Script {
  public:
-  ScriptedSource(SourceKind kind, std::initializer_list<Read> reads) : kind_(kind), reads_(reads) {}
-  ScriptedSource(SourceKind kind, std::vector<Read> reads)
-      : kind_(kind), reads_(std::move(reads)) {}
+  explicit Script(std::vector<BasicRead<Text>> reads) : reads_(std::move(reads)) {}
 
-  std::ptrdiff_t read(char* buffer, std::size_t size) override;
-  bool is_character_device() const override { return kind_ == kConsole; }
+  std::ptrdiff_t read(typename Text::value_type* buffer, std::size_t size);
 
   /// The size asked for by each read() so far, in order.
   const std::vector<std::size_t>& requested_sizes() const { return requested_; }
@@ -52,10 +60,36 @@ class ScriptedSource final : public console::ByteSource {
   std::size_t remaining() const { return reads_.size() - next_; }
 
  private:
-  SourceKind kind_;
-  std::vector<Read> reads_;
+  std::vector<BasicRead<Text>> reads_;
   std::size_t next_ = 0;
   std::vector<std::size_t> requested_;
+};
+
+/// A scripted byte source: a console or a pipe.
+class ScriptedSource final : public console::ByteSource, public Script<std::string> {
+ public:
+  ScriptedSource(SourceKind kind, std::initializer_list<Read> reads)
+      : Script(std::vector<Read>(reads)), kind_(kind) {}
+  ScriptedSource(SourceKind kind, std::vector<Read> reads)
+      : Script(std::move(reads)), kind_(kind) {}
+
+  std::ptrdiff_t read(char* buffer, std::size_t size) override {
+    return Script::read(buffer, size);
+  }
+  bool is_character_device() const override { return kind_ == kConsole; }
+
+ private:
+  SourceKind kind_;
+};
+
+/// A scripted console of UTF-16 units.
+class ScriptedUnits final : public console::Utf16Source, public Script<std::u16string> {
+ public:
+  explicit ScriptedUnits(std::vector<UnitsRead> reads) : Script(std::move(reads)) {}
+
+  std::ptrdiff_t read(char16_t* units, std::size_t size) override {
+    return Script::read(units, size);
+  }
 };
 
 /// Records every write() separately. Every write succeeds, except the one
