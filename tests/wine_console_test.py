@@ -17,6 +17,12 @@ Whatever code page cmd's chcp sets, the console shows what the German console
 byte. Wine draws the console in the terminal's UTF-8, so tmux runs with a
 UTF-8 locale.
 
+Ctrl-C is not tried here: Wine's console does not do what a Windows one
+does. With the terminal's interrupt character on, the terminal's SIGINT ends
+Wine before the console sees a key; with it off, the console ends the read
+with no characters and no ERROR_OPERATION_ABORTED, exactly as at a real end
+of input, and sends no Ctrl-C event. The unit tests script the interrupt.
+
 Usage: wine_console_test.py WINE_RUN BUILD_DIR PROGRAM.exe
 Exits 0 when every check holds, 1 when one fails, 77 (skipped) when tmux or
 Wine's 64-bit loader is missing.
