@@ -7,7 +7,8 @@
 //    byte for byte;
 //  - a changed version served is the next start's, though the server lets
 //    browsers keep its files for ten minutes; this folder's old cache is
-//    gone, and the caches of the app in another folder of the host stay.
+//    gone, and the caches of the app in another folder of the host stay;
+//  - a page of another origin that frames the site gets no page.
 // The page makes no request beyond its site, and reports no error. Every
 // wait has a time limit, and a failed test closes its browser.
 //
@@ -203,3 +204,23 @@ test(
     await third.end();
   },
 );
+
+test('a page of another origin that frames the site gets no page', { timeout: 60000 }, async () => {
+  const framing = createServer((request, response) => {
+    response.writeHead(200, { 'Content-Type': 'text/html; charset=utf-8' });
+    response.end(`<!doctype html><title>framing</title><iframe src="${origin}/"></iframe>`);
+  });
+  await new Promise((r) => framing.listen(0, '127.0.0.1', r));
+  const browser = await chromium.launch({ executablePath: chromiumPath, args: CHROMIUM_ARGS });
+  try {
+    const page = await browser.newPage();
+    page.setDefaultTimeout(10000);
+    // The load event waits for the frame, whatever it comes to hold.
+    await page.goto(`http://127.0.0.1:${framing.address().port}/`);
+    const frame = page.frames().find((f) => f !== page.mainFrame());
+    assert.ok(!frame.url().startsWith(origin), `the frame holds ${frame.url()}`);
+  } finally {
+    await browser.close();
+    framing.close();
+  }
+});
