@@ -110,6 +110,13 @@ TEST(PosixOutput, PartialInterruptedAndWouldBlockWritesDeliverEveryByteInOrder) 
     const pthread_t writer = ::pthread_self();
     std::string received;
     std::thread drain([&] {
+      // Nothing is read at first: the pipe fills, and a signal interrupts a
+      // write that took some of its bytes, then one that took none.
+      for (int i = 0; i < 2; ++i) {
+        pause_ms(20);
+        ::pthread_kill(writer, SIGUSR1);
+      }
+      pause_ms(20);  // the last one, before a read could let the write go on
       char buffer[1000];
       while (received.size() < data.size()) {
         const ssize_t n = ::read(redirect.read_end(), buffer, sizeof buffer);

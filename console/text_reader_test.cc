@@ -45,6 +45,13 @@ TEST(TextReader, CarriageReturns) {
   EXPECT_EQ(convert(kPipe, {"ab\r", "\r", "\n"}), "ab\r\n") << "the byte read ahead is a CR itself";
   EXPECT_EQ(convert(kPipe, {"ab\r"}), "ab\r") << "CR at the very end of input";
   EXPECT_EQ(convert(kPipe, {"\r"}), "\r");
+
+  // Reads of one byte: the byte read ahead after a CR is a CR itself.
+  ScriptedSource source(kPipe, {"a\r", "\r\n"});
+  TextModeInput input(source);
+  std::string bytes;
+  for (char byte; input.read(&byte, 1) == 1;) bytes += byte;
+  EXPECT_EQ(bytes, "a\r\n");
 }
 
 TEST(TextReader, CtrlZ) {

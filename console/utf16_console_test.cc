@@ -40,6 +40,7 @@ TEST(Utf16ConsoleInput, EachCharacterArrivesAsItsCodePageByte) {
   EXPECT_EQ(reads_of({u"\032\r\n", u"ab\032cd\r\n"}, 16), "\032\r\n|ab\032cd\r\n|") << "Ctrl-Z";
   EXPECT_EQ(reads_of({u"\xD800\xDCE4\r\n"}, 16), "?\r\n|") << "U+100E4 is no 0xE4";
   EXPECT_EQ(reads_of({u"\xD83D\xD83D\r\n"}, 16), "??\r\n|") << "two high surrogates";
+  EXPECT_EQ(reads_of({u"\xD83D\uE000"}, 16), "??|") << "a high one, then above the low ones";
   EXPECT_EQ(reads_of({u"ab", UnitsRead::error(), u"c"}, 16), "ab|error|c|") << "an error";
   EXPECT_EQ(reads_of({u"a\xD83D", UnitsRead::error(), u"b"}, 16), "a|?|error|b|")
       << "held, an error";
@@ -63,6 +64,7 @@ TEST(Utf16ConsoleInput, ALineReadInOneByteReadsArrivesWhole) {
   while (console.read(&byte, 1) == 1) delivered += byte;
   EXPECT_EQ(delivered, "J\x81rgen\r\n");
   EXPECT_EQ(raw.requested_sizes(), std::vector<std::size_t>(9, 1));
+  EXPECT_TRUE(console.is_character_device()) << "a Ctrl-Z ends only its own line";
 }
 
 TEST(Utf16ConsoleOutput, EveryByteShowsAsItsCharacterAndNoneActsButTheConsoles) {

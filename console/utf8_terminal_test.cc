@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,14 @@ TEST(Utf8TerminalInput, EachCharacterArrivesAsItsCodePageByte) {
       << "invalid sequences, overlong forms and surrogates: a ? for each byte";
   EXPECT_EQ(reads_of({"\xF0\x80\x81\xA1\xF4\x90\x80\x80\n"}, 64), "????????\n|")
       << "an overlong 4-byte form, and a code point above U+10FFFF";
+  EXPECT_EQ(reads_of({"\xE0\xA0\x80\xED\x9F\xBF\xF4\x8F\xBF\xBF\n"}, 64), "???\n|")
+      << "the first and last characters of the narrower ranges: one ? each";
+  EXPECT_EQ(reads_of({"\xE0\xC0\xED"
+                      "A\xF0\xC0\xF4"
+                      "A\xC3\xC3\xBC\n"},
+                     64),
+            "???A???A?\x81\n|")
+      << "a byte above or below the continuation bytes ends a character";
   EXPECT_EQ(reads_of({"a\xE2\x82", "", "b\n"}, 64), "a|??|end|b\n|")
       << "end of input inside one, and the terminal reads on";
   EXPECT_EQ(reads_of({"\xE2\x82", Read::error(), "b"}, 1), "?|?|error|b|") << "an error";
@@ -78,6 +87,8 @@ TEST(Utf8TerminalOutput, EveryByteShowsAsItsCharacterAndNoneActsButTheConsoles) 
                                                    "\xE2\x8C\x82 \xE2\x96\x91\xC3\x9F"}));
   EXPECT_EQ(terminal.write("\x9F\xD5", 2), 0);
   EXPECT_EQ(sink.writes.back(), "\xC6\x92\xC4\xB1") << "U+0192 and U+0131, in two bytes each";
+  testing_io::RecordingSink failing(0, EIO);
+  EXPECT_EQ(Utf8TerminalOutput(failing).write("lost", 4), EIO) << "a failed write";
   const std::string line(256, 'x');
   EXPECT_EQ(terminal.write(line.data(), line.size()), 0);
   EXPECT_EQ(sink.writes.back(), line) << "a line of 256 bytes is one write";
@@ -88,7 +99,8 @@ TEST(LocaleIsUtf8, TheFirstVariableSetDecides) {
        {"C", "POSIX", "C.UTF-8", "de_DE.utf8", "de_DE.UTF_8", "de_DE.UTF-8@euro", "UTF-8"}) {
     EXPECT_TRUE(locale_is_utf8(nullptr, nullptr, lang)) << lang;
   }
-  for (const char* lang : {"de_DE", "de_DE@euro", "de_DE.ISO-8859-1", "en_US.utf-16"}) {
+  for (const char* lang :
+       {"de_DE", "de_DE@euro", "de_DE.ISO-8859-1", "en_US.utf-16", "de_DE.utf88", "c"}) {
     EXPECT_FALSE(locale_is_utf8(nullptr, nullptr, lang)) << lang;
   }
   EXPECT_TRUE(locale_is_utf8(nullptr, nullptr, nullptr)) << "no locale at all";

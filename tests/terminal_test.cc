@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -35,10 +37,12 @@ constexpr int kPatienceMs = 20000;
 // master then reads exactly the bytes the program wrote (no echoed input, no
 // CR CR LF from the kernel's newline translation). With `input_file`,
 // standard input is that file instead, and only the output goes to the
-// terminal. The terminal's locale is `lang` alone.
+// terminal. Likewise `output_file` and `error_file` for standard output and
+// error. The terminal's locale is `lang` alone.
 class Terminal {
  public:
-  explicit Terminal(const std::string& input_file = "", const char* lang = "C.UTF-8") {
+  explicit Terminal(const std::string& input_file = "", const char* lang = "C.UTF-8",
+                    const std::string& output_file = "", const std::string& error_file = "") {
     termios settings{};
     settings.c_iflag = ICRNL | IXON;
     settings.c_oflag = 0;
@@ -60,9 +64,11 @@ class Terminal {
       ::unsetenv("LC_ALL");       // NOLINT(concurrency-mt-unsafe)
       ::unsetenv("LC_CTYPE");     // NOLINT(concurrency-mt-unsafe)
       ::setenv("LANG", lang, 1);  // NOLINT(concurrency-mt-unsafe)
-      if (!input_file.empty()) {
-        const int fd = ::open(input_file.c_str(), O_RDONLY);
-        if (fd < 0 || ::dup2(fd, STDIN_FILENO) < 0) ::_exit(126);
+      const std::string* files[] = {&input_file, &output_file, &error_file};
+      for (int stream = 0; stream < 3; ++stream) {
+        if (files[stream]->empty()) continue;
+        const int fd = ::open(files[stream]->c_str(), stream == 0 ? O_RDONLY : O_WRONLY);
+        if (fd < 0 || ::dup2(fd, stream) < 0) ::_exit(126);
       }
       char* argv[] = {const_cast<char*>(kProgram.c_str()), nullptr};
       ::execv(kProgram.c_str(), argv);
@@ -263,6 +269,40 @@ TEST(Terminal, AUtf8TerminalShowsWhatTheCodePage850ConsoleShows) {
     terminal.type(c.typed + "x\r");
     EXPECT_EQ(terminal.read_until(kClosing), kScreenHeader + c.reading + kClosing) << c.lang;
     EXPECT_EQ(terminal.wait_for_exit(), 0);
+  }
+}
+
+// Each standard stream is made a code page 850 console on its own: a file
+// beside a terminal keeps the program's bytes, whichever streams the
+// terminal holds.
+TEST(Terminal, EachStreamIsConvertedOnItsOwn) {
+  const std::string jurgen = kLetterHeader + "J: 0\r\n\x81: 0\r\nr: 2\r\ng: 3\r\ne: 5\r\nn: 5\r\n" +
+                             "Quersumme des Namens: 15\r\n2. Quersumme des Namens: 6\r\n";
+  const std::string raw = kLetterHeader + "\xC3: 0\r\n\xBC: 0\r\nQuersumme des Namens: 0\r\n";
+  struct Case {
+    const char* what;
+    std::string input;  // a file's bytes, or else typed on the terminal
+    bool output_to_file;
+    std::string output;  // in the file, or else on the screen
+  } const cases[] = {
+      {"typed, to a file", "", true, jurgen},
+      {"a file to a file, errors to the terminal", "\xC3\xBC\n", true, raw},
+      {"typed, on the screen, errors to a file", "", false,
+       kLetterHeader + "J: 0\r\n\xC3\xBC: 0\r\nr: 2\r\ng: 3\r\ne: 5\r\nn: 5\r\n" +
+           "Quersumme des Namens: 15\r\n2. Quersumme des Namens: 6\r\n"},
+  };
+  for (const Case& c : cases) {
+    const std::string output = testing_io::temporary_file("");
+    Terminal terminal(c.input.empty() ? "" : testing_io::temporary_file(c.input), "C.UTF-8",
+                      c.output_to_file ? output : "",
+                      c.output_to_file ? "" : testing_io::temporary_file(""));
+    ASSERT_TRUE(terminal.started());
+    if (c.input.empty()) terminal.type("J\xC3\xBCrgen\rx\r");
+    const std::string screen = c.output_to_file ? "" : terminal.read_until(kClosing);
+    EXPECT_EQ(terminal.wait_for_exit(), 0) << c.what;
+    std::ifstream file(output, std::ios::binary);
+    const std::string written((std::istreambuf_iterator<char>(file)), {});
+    EXPECT_EQ(c.output_to_file ? written : screen, kScreenHeader + c.output + kClosing) << c.what;
   }
 }
 
