@@ -1,6 +1,6 @@
 // ESLint's recommended rules over the page, its build and its tests, with
 // each file's globals: the page's modules run in a browser, the service
-// worker in a worker, the build in node, and the tests and benchmarks in
+// worker in a worker, the build and the tools in node, and the tests and benchmarks in
 // node with functions that they hand to a browser page.
 import js from '@eslint/js';
 import globals from 'globals';
@@ -18,7 +18,10 @@ export default [
   },
   { files: ['web/*.js'], languageOptions: { globals: globals.browser } },
   { files: ['web/sw.js'], languageOptions: { globals: globals.serviceworker } },
-  { files: ['web/*.mjs', 'eslint.config.js'], languageOptions: { globals: globals.node } },
+  {
+    files: ['web/*.mjs', 'tools/*.mjs', 'eslint.config.js'],
+    languageOptions: { globals: globals.node },
+  },
   {
     files: ['tests/*.mjs', 'bench/*.mjs'],
     languageOptions: { globals: { ...globals.node, ...globals.browser } },

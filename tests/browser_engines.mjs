@@ -21,6 +21,8 @@
 
 import assert from 'node:assert/strict';
 import { spawn } from 'node:child_process';
+import { mkdirSync, writeFileSync } from 'node:fs';
+import { dirname } from 'node:path';
 import { createServer } from 'node:net';
 
 /** The flags every headless Chromium here starts with. */
@@ -44,9 +46,12 @@ export async function launch(name, options) {
   throw new Error(`unknown engine ${name}`);
 }
 
-async function launchChromium({ browser: executablePath }) {
+// With `coverage`, a file: V8's coverage of every script of every page
+// opened, written there when the browser closes.
+async function launchChromium({ browser: executablePath, coverage = null }) {
   const { chromium } = await import('playwright-core');
   const browser = await chromium.launch({ executablePath, args: CHROMIUM_ARGS });
+  const covered = [];
   return {
     async open(
       url,
@@ -72,6 +77,7 @@ async function launchChromium({ browser: executablePath }) {
       page.on('console', (message) => {
         if (message.type() === 'error') problems.push(`console error: ${message.text()}`);
       });
+      if (coverage !== null) await page.coverage.startJSCoverage({ resetOnNavigation: false });
       await page.goto(url);
       return {
         page,
@@ -80,12 +86,19 @@ async function launchChromium({ browser: executablePath }) {
         type: (text) => page.keyboard.type(text),
         press: (key) => page.keyboard.press(key),
         close: async () => {
+          if (coverage !== null) covered.push(...(await page.coverage.stopJSCoverage()));
           await context.close();
           return problems;
         },
       };
     },
-    close: () => browser.close(),
+    close: async () => {
+      await browser.close();
+      if (coverage !== null) {
+        mkdirSync(dirname(coverage), { recursive: true });
+        writeFileSync(coverage, JSON.stringify(covered));
+      }
+    },
   };
 }
 

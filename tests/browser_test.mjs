@@ -13,6 +13,7 @@
 //
 // Usage: node tests/browser_test.mjs PAGE.html --engine chromium|firefox|webkit
 //          [--browser PATH] [--driver PATH]
+//          [--coverage FILE]   (Chromium: V8's coverage of the page's scripts)
 //        node tests/browser_test.mjs PAGE.html --screenshots DIR
 // Exits 77 (skipped) when the engine's browser is missing.
 
@@ -57,7 +58,11 @@ const test = (name, fn) => nodeTest(name, { timeout: 120000 }, fn);
 
 let engine;
 before(async () => {
-  engine = await launch(engineName, { browser: browserPath, driver: driverPath });
+  engine = await launch(engineName, {
+    browser: browserPath,
+    driver: driverPath,
+    coverage: option('--coverage', null),
+  });
 });
 after(async () => {
   await engine?.close();
@@ -426,6 +431,14 @@ if (inChromium && screenshotDir === null) {
         await k.key(229, 'z', undefined, 2);
         await k.composeEach('pete', 'peter');
         await k.commit('peter');
+        await k.enter();
+      },
+      'a composition over a ^Z forgets the Ctrl-Z, and its text is typed': async (k, session) => {
+        await k.commit('pet');
+        await k.key(90, 'z', undefined, 2);
+        assert.equal(await session.field(), 'pet^Z');
+        await k.compose('er', [3, 5]);
+        await k.commit('er');
         await k.enter();
       },
       // Firefox sends the composition's last input event after its end.

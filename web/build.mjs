@@ -4,12 +4,17 @@
 //
 // Usage: node web/build.mjs PROGRAM.js OUTPUT.html   (PROGRAM.wasm beside it)
 //
+// Beside OUTPUT.html it also writes OUTPUT.script.js, the page's script as
+// the bundler made it, before it was escaped and inlined, with its source
+// map in OUTPUT.script.js.map: the JavaScript coverage maps what ran in the
+// page back to the files through them. Neither is part of the page.
+//
 // The same inputs give the same bytes: nothing here depends on the time, the
 // machine or the folders the inputs are in.
 
 import { createHash } from 'node:crypto';
 import { readFileSync, writeFileSync } from 'node:fs';
-import { dirname, join, resolve } from 'node:path';
+import { basename, dirname, join, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
 
 import * as esbuild from 'esbuild';
@@ -47,6 +52,9 @@ const bundle = await esbuild.build({
   legalComments: 'eof',
   charset: 'utf8',
   write: false,
+  // The map is only written beside the page; the script names none.
+  sourcemap: 'external',
+  outfile: outputPath.replace(/\.html$/, '') + '.script.js',
   logLevel: 'warning',
   plugins: [programPlugin],
   define: { PROGRAM_WASM_BASE64: JSON.stringify(wasm.toString('base64')) },
@@ -73,7 +81,9 @@ function inlined(text, element) {
 // a regular expression.
 const escaped = (code) =>
   code.replace(CONTROL, (c) => `\\x${c.charCodeAt(0).toString(16).padStart(2, '0')}`);
-const script = inlined(escaped(bundle.outputFiles[0].text), 'script');
+const output = (extension) => bundle.outputFiles.find((file) => file.path.endsWith(extension));
+const bundled = output('.script.js');
+const script = inlined(escaped(bundled.text), 'script');
 const style = inlined(read(join(webDir, 'page.css')), 'style');
 const hash = (text) => createHash('sha256').update(text, 'utf8').digest('base64');
 
@@ -103,3 +113,9 @@ if (control !== null) {
   );
 }
 writeFileSync(outputPath, page);
+
+// The map names each source by its absolute path, and the script its map.
+const map = JSON.parse(output('.script.js.map').text);
+map.sources = map.sources.map((source) => resolve(dirname(bundled.path), source));
+writeFileSync(`${bundled.path}.map`, JSON.stringify(map));
+writeFileSync(bundled.path, `${bundled.text}//# sourceMappingURL=${basename(bundled.path)}.map\n`);

@@ -1,14 +1,14 @@
 // The console's pure functions, in node: what an input event changed, the
-// field's text after an edit around ^Z tokens, and how a line wraps into
-// rows. The browser tests type the same edits; these find a slip in a
-// second.
+// field's text after an edit around ^Z tokens, how a line wraps into rows,
+// and the console's text for the bytes a page never types (backspace, tab).
+// The browser tests type the same edits; these find a slip in a second.
 //
 // Usage: node --test web/console.test.mjs
 
 import assert from 'node:assert/strict';
 import { test } from 'node:test';
 
-import { rowsOf } from './console_text.js';
+import { ConsoleText, rowsOf } from './console_text.js';
 import { changeOf, edited } from './line_field.js';
 
 test('changeOf: the range replaced, placed by the caret among equal characters', () => {
@@ -43,4 +43,16 @@ test('rowsOf: rows of the width, by characters, without trailing blanks', () => 
   assert.deepEqual(rowsOf('ab  cd  ', 4), ['ab', 'cd']);
   assert.deepEqual(rowsOf('üß♫←', 3), ['üß♫', '←'], 'characters, not UTF-16 units');
   assert.deepEqual(rowsOf('😀😀', 1), ['😀', '😀']);
+});
+
+test('ConsoleText: backspace and tab move the column; rows end with the line being typed', () => {
+  const current = { textContent: '' };
+  let bells = 0;
+  const text = new ConsoleText(null, current, () => (bells += 1));
+  text.write(new TextEncoder().encode('ab\bc\td\r\n\x07x\b\by'));
+  assert.equal(current.textContent, 'y');
+  assert.equal(bells, 1);
+  assert.deepEqual(text.rows(80, 'z'), ['ac      d', 'yz']);
+  text.write([0x0a]);
+  assert.deepEqual(text.rows(80, ''), ['ac      d', 'y'], 'no row for an empty last line');
 });
