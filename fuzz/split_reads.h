@@ -13,6 +13,7 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdlib>
 #include <memory>
@@ -69,7 +70,8 @@ Drawn<Text> draw(FuzzedDataProvider& data, bool interrupts, std::ptrdiff_t inter
         [[fallthrough]];
       default: {
         Text text(data.ConsumeIntegralInRange<std::size_t>(1, 40), 0);
-        for (auto& unit : text) unit = data.ConsumeIntegral<typename Text::value_type>();
+        std::generate(text.begin(), text.end(),
+                      [&data] { return data.ConsumeIntegral<typename Text::value_type>(); });
         drawn.units += text.size();
         stretch += text;
         drawn.script.emplace_back(std::move(text));
