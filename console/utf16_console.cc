@@ -26,13 +26,12 @@ std::ptrdiff_t Utf16ConsoleInput::read(char* buffer, std::size_t size) {
     std::size_t count = 0;
     if (held_ != 0) units_[count++] = held_;
     held_ = 0;
-    const std::ptrdiff_t n = raw_.read(units_ + count, std::min(size, kMaxUnits));
-    if (n == Utf16Source::kInterrupted) {
-      // Ctrl-C or Ctrl-Break: the console's handler decides whether the
-      // program ends; if it goes on, so does the read.
-      held_ = count != 0 ? units_[0] : 0;
-      continue;
-    }
+    // Ctrl-C or Ctrl-Break: the console's handler decides whether the
+    // program ends; if it goes on, so does the read.
+    std::ptrdiff_t n;
+    do {
+      n = raw_.read(units_ + count, std::min(size, kMaxUnits));
+    } while (n == Utf16Source::kInterrupted);
     if (n > 0) {
       count += static_cast<std::size_t>(n);
       // A high surrogate that ends the read waits for its low one.
