@@ -9,8 +9,9 @@
 // map in OUTPUT.script.js.map: the JavaScript coverage maps what ran in the
 // page back to the files through them. Neither is part of the page.
 //
-// The same inputs give the same bytes: nothing here depends on the time, the
-// machine or the folders the inputs are in.
+// The same inputs give the same page: nothing in it depends on the time, the
+// machine or the folders the inputs are in. (The map names the sources by
+// where they are.)
 
 import { createHash } from 'node:crypto';
 import { readFileSync, writeFileSync } from 'node:fs';
