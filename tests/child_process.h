@@ -91,10 +91,9 @@ constexpr std::size_t kPipeFillerSize = 4096 - 16;
 constexpr char kPipeFiller = '#';
 
 /// The program the end-to-end tests run: the path in the environment variable
-/// QUIRVELANDOSTRABIK_TEST_PROGRAM if set (a build for another machine, say),
-/// else `built`, the program built beside the tests. On POSIX, a program is
-/// started under QUIRVELANDOSTRABIK_TEST_EMULATOR (such as qemu-aarch64) if
-/// that is set.
+/// QUIRVELANDOSTRABIK_TEST_PROGRAM if set, else `built`, the program built
+/// beside the tests. Either is started as it is: a program for another
+/// machine comes as a launcher that starts it under its emulator.
 std::string program_under_test(const char* built);
 
 /// Writes `bytes` to a new temporary file and returns its path; the file is

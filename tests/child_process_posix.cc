@@ -157,14 +157,8 @@ ChildProcess::ChildProcess(const std::string& program, const StdinFrom& stdin_fr
   posix_spawnattr_setsigdefault(&attributes, &defaults);
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
 
-  std::vector<char*> argv;
-  const char* emulator =
-      ::getenv("QUIRVELANDOSTRABIK_TEST_EMULATOR");  // NOLINT(concurrency-mt-unsafe)
-  if (emulator != nullptr && *emulator != '\0') argv.push_back(const_cast<char*>(emulator));
-  argv.push_back(const_cast<char*>(program.c_str()));
-  argv.push_back(nullptr);
-  const int error =
-      ::posix_spawnp(&impl_->pid, argv[0], &actions, &attributes, argv.data(), environ);
+  char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
+  const int error = ::posix_spawn(&impl_->pid, argv[0], &actions, &attributes, argv, environ);
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
   if (out_pipe[1] >= 0) ::close(out_pipe[1]);

@@ -28,7 +28,7 @@ using expected::kLetterHeader;
 using expected::kPeterReading;
 using expected::kScreenHeader;
 
-const std::string kProgram = QUIRVELANDOSTRABIK_PROGRAM;
+const std::string kProgram = testing_io::program_under_test(QUIRVELANDOSTRABIK_PROGRAM);
 
 constexpr int kPatienceMs = 20000;
 
