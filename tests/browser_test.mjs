@@ -148,6 +148,23 @@ if (screenshotDir !== null) {
   test('peter, the closing wait, the end, and a new reading from the keyboard', async () => {
     const session = await openPage();
     assert.equal(session.bellsAtPrompt, 1, 'the bell is shown before the prompt');
+    // Each tone the page schedules, as [what, ...arguments] (Chromium's
+    // headless audio runs once a key was pressed).
+    if (inChromium)
+      await session.tab.evaluate(() => {
+        window.tones = [];
+        const record = (prototype, name) => {
+          const original = prototype[name];
+          prototype[name] = function (...args) {
+            window.tones.push([name, ...args]);
+            return original.apply(this, args);
+          };
+        };
+        record(AudioParam.prototype, 'setValueAtTime');
+        record(AudioParam.prototype, 'exponentialRampToValueAtTime');
+        record(AudioScheduledSourceNode.prototype, 'start');
+        record(AudioScheduledSourceNode.prototype, 'stop');
+      });
     assert.equal(await session.focused(), 'field', 'the field has the focus on load');
     const logBefore = await session.log();
     await session.line('peter');
@@ -172,6 +189,25 @@ if (screenshotDir !== null) {
     assert.equal(await session.focused(), 'new-reading', 'focus moves to the new-reading button');
     await session.press('Enter');
     await session.waitForLine(PROMPT);
+    if (inChromium) {
+      // Sound is allowed once a key was pressed: the new reading's bell
+      // sounds, at a gain of 0.08 falling off within 0.12 s.
+      const tones = await session.tab.evaluate(() => window.tones);
+      const start = tones.find(([what]) => what === 'start')?.[1] ?? NaN;
+      const at = (time) => +(time - start).toFixed(6);
+      assert.deepEqual(
+        tones.map(([what, ...args]) =>
+          args.length === 2 ? [what, args[0], at(args[1])] : [what, at(args[0])],
+        ),
+        [
+          ['setValueAtTime', 0.08, 0],
+          ['exponentialRampToValueAtTime', 0.001, 0.12],
+          ['start', 0],
+          ['stop', 0.12],
+        ],
+        'the tone of the bell',
+      );
+    }
     assert.equal(await session.status(), null, 'a fresh run');
     assert.equal(await session.focused(), 'field', 'focus is in the new field');
     assert.deepEqual(await session.output(), bytesOf(kScreenHeader));
@@ -234,7 +270,14 @@ if (screenshotDir !== null) {
     assert.equal(await session.field(), 'pe^Zx', 'typed inside a ^Z goes after it');
     await session.press('Backspace');
     await session.press('Backspace');
-    await session.line('ter');
+    await session.type('tr');
+    await session.press('ArrowLeft');
+    await session.press('Control+z');
+    await session.type('e');
+    assert.equal(await session.field(), 'pet^Zer', 'the caret stays behind a ^Z put in');
+    await session.press('ArrowLeft');
+    await session.press('Backspace');
+    await session.line('');
     await session.waitForLine(CLOSING);
     assert.deepEqual(await session.output(), bytesOf(PETER));
     assert.ok((await session.screen()).includes('peter'), 'the erased characters are gone');
@@ -259,17 +302,16 @@ if (screenshotDir !== null) {
 }
 
 if (inChromium && screenshotDir === null) {
-  // A paste as Chromium delivers one: a ClipboardEvent with its data.
-  const paste = (session, text) =>
-    session.tab.evaluate((t) => {
-      const data = new DataTransfer();
-      data.setData('text/plain', t);
-      document
-        .getElementById('field')
-        .dispatchEvent(
-          new ClipboardEvent('paste', { clipboardData: data, bubbles: true, cancelable: true }),
-        );
-    }, text);
+  // A paste as a person makes one: the text on the clipboard, a click in
+  // the field and Ctrl+V. The browser's own default action runs unless the
+  // page prevents it.
+  const paste = async (session, text) => {
+    const { page, context } = session.tab;
+    await context.grantPermissions(['clipboard-read', 'clipboard-write']);
+    await page.evaluate((t) => navigator.clipboard.writeText(t), text);
+    await page.click('#field');
+    await page.keyboard.press('Control+V');
+  };
 
   test('pasted lines are typed ahead: each waits for its read, and shows then', async () => {
     const session = await openPage();
@@ -287,7 +329,9 @@ if (inChromium && screenshotDir === null) {
       /Quirvelandostrabik/,
     );
     assert.notEqual(await session.focused(), 'field', 'a drag keeps its selection');
-    await paste(session, 'peter\r\nx\r\nleft over');
+    await paste(session, 'pe\tt\x01\x9fer');
+    assert.equal(await session.field(), 'peter', 'tabs and control characters are dropped');
+    await paste(session, '\r\nx\r\nleft over');
     assert.equal(await session.exited(), 0);
     assert.deepEqual(await session.output(), bytesOf(PETER));
     assert.deepEqual(
@@ -577,6 +621,19 @@ if (inChromium && screenshotDir === null) {
       let what = `${layout.width} px`;
       await session.line('o'.repeat(90));
       await session.waitForLine(CLOSING);
+      if (layout.touch) {
+        // The reading pushed the field below the window's end: it scrolled
+        // along, and is in view.
+        await waitUntil(
+          session.tab.evaluate,
+          () => {
+            const box = document.getElementById('field').getBoundingClientRect();
+            return window.scrollY > 0 && box.top >= 0 && box.bottom <= window.innerHeight;
+          },
+          null,
+          'the field in view after the reading',
+        );
+      }
       if (layout.fraction !== undefined) {
         // Whole columns do not fit: the count is rounded down.
         const { character, width } = await measure(session.tab);
