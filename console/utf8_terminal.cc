@@ -15,9 +15,10 @@ constexpr char kUnknown = '?';
 // starts none (a continuation byte, C0, C1, F5 to FF).
 std::size_t sequence_length(unsigned char lead) {
   if (lead < 0x80) return 1;
-  if (lead >= 0xC2 && lead <= 0xDF) return 2;
-  if (lead >= 0xE0 && lead <= 0xEF) return 3;
-  if (lead >= 0xF0 && lead <= 0xF4) return 4;
+  if (lead < 0xC2) return 0;  // C0 and C1 start only overlong forms
+  if (lead < 0xE0) return 2;
+  if (lead < 0xF0) return 3;
+  if (lead < 0xF5) return 4;
   return 0;
 }
 
@@ -35,6 +36,8 @@ bool continues(unsigned char lead, std::size_t index, unsigned char byte) {
 }
 
 char32_t code_point(const unsigned char* bytes, std::size_t length) {
+  // MUTANT_OK(constant): entries 0 and 1 are never used, and the bits the others could lose or gain
+  // make characters the code page lacks (from U+0400 on)
   static constexpr unsigned char kLeadBits[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
   char32_t c = bytes[0] & kLeadBits[length];
   for (std::size_t i = 1; i < length; ++i) c = (c << 6) | (bytes[i] & 0x3FU);
@@ -44,10 +47,12 @@ char32_t code_point(const unsigned char* bytes, std::size_t length) {
 // Writes `c` in UTF-8 to `out`; returns the number of bytes (1 to 3: every
 // character a console shows lies below U+10000).
 std::size_t encode(char32_t c, char* out) {
+  // MUTANT_OK(relational, constant): no character of the code page lies from U+007F to U+009F
   if (c < 0x80) {
     out[0] = static_cast<char>(c);
     return 1;
   }
+  // MUTANT_OK(relational, constant): nor from U+0193 to U+2016
   if (c < 0x800) {
     out[0] = static_cast<char>(0xC0 | (c >> 6));
     out[1] = static_cast<char>(0x80 | (c & 0x3F));
