@@ -61,6 +61,8 @@ TEST(CodePage850, ControlBytesShowAsTheConsoleFontsGlyphs) {
   EXPECT_EQ(character_of_byte(0x7F), U'⌂');
   EXPECT_EQ(character_of_byte('a'), U'a');
   EXPECT_EQ(byte_of_character(U'€'), '?') << "a character the code page lacks";
+  EXPECT_EQ(byte_of_character(0x7F), 0x7F) << "typed, ASCII ends with DEL";
+  EXPECT_EQ(byte_of_character(0x80), '?') << "and a C1 control has no byte";
 }
 
 }  // namespace

@@ -22,12 +22,15 @@ std::size_t collapse_crlf(char* data, std::size_t size) {
 
 std::size_t TextModeInput::raw_read(char* buffer, std::size_t size) {
   const std::ptrdiff_t n = raw_.read(buffer, size);
+  // MUTANT_OK(relational, constant): a read of 0 bytes returns 0 either way
   if (n > 0) return static_cast<std::size_t>(n);
+  // MUTANT_OK(relational, constant): a read of 0 bytes keeps the error number 0
   if (n < 0 && error_ == 0) error_ = static_cast<int>(-n);
   return 0;
 }
 
 std::size_t TextModeInput::resolve_cr(char* buffer) {
+  // MUTANT_OK(constant): the read below sets it before it is looked at
   char next = 0;
   if (raw_read(&next, 1) == 0) {
     end_after_cr_ = true;  // reported by the next read, after the CR
@@ -56,6 +59,7 @@ std::size_t TextModeInput::read(char* buffer, std::size_t size) {
     return resolve_cr(buffer);
   }
 
+  // MUTANT_OK(constant): both branches below set it
   std::size_t n = 0;
   if (lookahead_ >= 0) {
     buffer[0] = static_cast<char>(lookahead_);

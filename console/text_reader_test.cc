@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,8 @@ TEST(TextReader, CarriageReturns) {
   EXPECT_EQ(convert(kPipe, {"ab\r", "\ncd"}), "ab\ncd") << "CR LF split across two reads";
   EXPECT_EQ(convert(kPipe, {"ab\r", "x\n"}), "ab\rx\n") << "the byte read ahead is kept";
   EXPECT_EQ(convert(kPipe, {"ab\r", "\r", "\n"}), "ab\r\n") << "the byte read ahead is a CR itself";
+  EXPECT_EQ(convert(kPipe, {"a\r", std::string("\0b", 2)}), std::string("a\r\0b", 4))
+      << "the byte read ahead is a NUL";
   EXPECT_EQ(convert(kPipe, {"ab\r"}), "ab\r") << "CR at the very end of input";
   EXPECT_EQ(convert(kPipe, {"\r"}), "\r");
 
@@ -103,6 +106,7 @@ TEST(TextModeInput, CtrlZEndsOneConsoleReadButAPipeForGood) {
       {{"ab\r\x1a", "cd\n"}, "ab\rcd\n", "", "ab\r", "", 1},
       {{"ab\r", "\x1a", "cd\n"}, "ab\r", "cd\n", "ab\r", "", 2},  // read ahead after a CR
       {{"ab\n", "", "cd\n"}, "ab\n", "cd\n", "ab\n", "cd\n", 4},  // no Ctrl-Z: reads on
+      {{"ab\r", "", "cd\n"}, "ab\r", "cd\n", "ab\r", "cd\n", 4},  // an end read ahead
   };
   for (const Case& c : cases) {
     for (const SourceKind kind : {kConsole, kPipe}) {
@@ -167,6 +171,15 @@ TEST(TextReader, EndOfInputAndErrorsStayWithoutFurtherReads) {
     EXPECT_EQ(drain(reader), "ab\r\r");
     EXPECT_EQ(source.requested_sizes(), (Sizes{16, 1, 15}));
     EXPECT_EQ(source.remaining(), 1U) << "x is for the next reader";
+  }
+  {
+    // Each read meets its own error; the first one's number is kept.
+    ScriptedSource source(kConsole, {Read::returning(-EPERM), Read::error()});
+    TextModeInput input(source);
+    char byte = 0;
+    EXPECT_EQ(input.read(&byte, 1), 0U);
+    EXPECT_EQ(input.read(&byte, 1), 0U);
+    EXPECT_EQ(input.error(), EPERM);
   }
   {
     ScriptedSource source(kConsole, {"\x1a", "cd\n"});
