@@ -46,6 +46,21 @@ TEST(Utf16ConsoleInput, EachCharacterArrivesAsItsCodePageByte) {
       << "held, an error";
 }
 
+// Each end of the two surrogate ranges, from both sides: a pair is one
+// character ('?'), and each unit that is no part of one a '?' of its own.
+TEST(Utf16ConsoleInput, SurrogatesEndWhereUtf16EndsThem) {
+  const struct {
+    std::u16string typed;
+    const char* arrives;
+  } rows[] = {
+      {u"\xD7FF\xDC00", "??"}, {u"\xD800\xDC00", "?"},  {u"\xDBFF\xDFFF", "?"},
+      {u"\xDC00\xDC00", "??"}, {u"\xDBFF\xE000", "??"}, {u"\xD800\xDBFFx", "??x"},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(reads_of({row.typed}, 16), std::string(row.arrives) + '|') << row.arrives;
+  }
+}
+
 // Ctrl-C or Ctrl-Break ends a console read with nothing: no input, and no
 // end of it, so the read goes on (unless the console's handler ends the
 // program first).
