@@ -70,6 +70,7 @@ bool spells_utf8(const char* begin, const char* end) {
   const char* rest = "utf8";
   for (const char* c = begin; c != end; ++c) {
     if (*c == '-' || *c == '_') continue;
+    // MUTANT_OK(relational): only U, T and F must fold; an A or a Z fails either way
     const char lower = *c >= 'A' && *c <= 'Z' ? static_cast<char>(*c - 'A' + 'a') : *c;
     if (*rest == '\0' || lower != *rest) return false;
     ++rest;
@@ -114,6 +115,7 @@ std::size_t Utf8TerminalInput::convert(char* data, std::size_t size, bool at_end
     }
     if (length == 1) {
       data[out++] = data[in++];
+      // MUTANT_OK(constant): a length of 1 took the branch above
     } else if (length != 0 && have == length) {
       data[out++] = static_cast<char>(byte_of_character(code_point(bytes + in, length)));
       in += length;
@@ -156,6 +158,7 @@ std::ptrdiff_t Utf8TerminalInput::read(char* buffer, std::size_t size) {
     const std::size_t made =
         convert(work, held + (at_end ? 0 : static_cast<std::size_t>(n)), at_end);
     if (at_end) {
+      // MUTANT_OK(delete, constant): with nothing made, the loop's next pass returns the same end
       if (made == 0) return n;
       // The held bytes broke off: their '?'s first, the end after them.
       end_waiting_ = true;
@@ -173,6 +176,7 @@ std::ptrdiff_t Utf8TerminalInput::read(char* buffer, std::size_t size) {
 }
 
 int Utf8TerminalOutput::write(const char* data, std::size_t size) {
+  // MUTANT_OK(constant): a larger buffer changes nothing
   char utf8[3 * kLineSize];
   while (size > 0) {
     const std::size_t n = std::min(size, kLineSize);

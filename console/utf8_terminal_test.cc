@@ -58,6 +58,11 @@ TEST(Utf8TerminalInput, EachCharacterArrivesAsItsCodePageByte) {
       << "end of input inside one, and the terminal reads on";
   EXPECT_EQ(reads_of({"\xE2\x82", Read::error(), "b"}, 1), "?|?|error|b|") << "an error";
   EXPECT_EQ(reads_of({"ab\x1a\x04\r\n\x7f"}, 64), "ab\x1a\x04\r\n\x7f|") << "ASCII as it is";
+  EXPECT_EQ(reads_of({"\xC3\xBC\xBC", "a\xC3", "\xA4"}, 64), "\x81?|a|\x84|")
+      << "a character split at a read's end is not read past it";
+  EXPECT_EQ(reads_of({"\xE2\x82", "a"}, 2), "??|a|") << "three bytes made for reads of two";
+  EXPECT_EQ(reads_of({"a\xC3", "", "b"}, 64), "a|?|end|b|") << "one byte held, then the end";
+  EXPECT_EQ(reads_of({"a\xFF", "b"}, 64), "a?|b|") << "a byte that starts none is never held";
 }
 
 // Each end of each UTF-8 range, from both sides: a character gives one byte
@@ -115,15 +120,22 @@ TEST(Utf8TerminalOutput, EveryByteShowsAsItsCharacterAndNoneActsButTheConsoles) 
   const std::string line(256, 'x');
   EXPECT_EQ(terminal.write(line.data(), line.size()), 0);
   EXPECT_EQ(sink.writes.back(), line) << "a line of 256 bytes is one write";
+  const std::string boxes(kLineSize, '\xB0');
+  EXPECT_EQ(terminal.write((boxes + "y").data(), kLineSize + 1), 0);
+  std::string shown;
+  for (std::size_t i = 0; i < kLineSize; ++i) shown += "\xE2\x96\x91";
+  EXPECT_EQ(std::vector<std::string>(sink.writes.end() - 2, sink.writes.end()),
+            (std::vector<std::string>{shown, "y"}))
+      << "a longer line in parts, each character in three bytes";
 }
 
 TEST(LocaleIsUtf8, TheFirstVariableSetDecides) {
-  for (const char* lang :
-       {"C", "POSIX", "C.UTF-8", "de_DE.utf8", "de_DE.UTF_8", "de_DE.UTF-8@euro", "UTF-8"}) {
+  for (const char* lang : {"C", "POSIX", "POSIX@euro", "C.UTF-8", "de_DE.utf8", "de_DE.UTF_8",
+                           "de_DE.UTF-8@euro", "UTF-8"}) {
     EXPECT_TRUE(locale_is_utf8(nullptr, nullptr, lang)) << lang;
   }
   for (const char* lang :
-       {"de_DE", "de_DE@euro", "de_DE.ISO-8859-1", "en_US.utf-16", "de_DE.utf88", "c"}) {
+       {"de_DE", "de_DE@euro", "de_DE.ISO-8859-1", "en_US.utf-16", "de_DE.utf88", "c", "POSIZ"}) {
     EXPECT_FALSE(locale_is_utf8(nullptr, nullptr, lang)) << lang;
   }
   EXPECT_TRUE(locale_is_utf8(nullptr, nullptr, nullptr)) << "no locale at all";
