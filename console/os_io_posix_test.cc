@@ -147,6 +147,16 @@ TEST(PosixStreams, FailuresAreReportedWithTheirErrorNumberAndABrokenPipeIsNot) {
     EXPECT_EQ(standard_output().write("gone\r\n", 6), 0) << "the reader went away";
   }
 
+  {
+    RedirectedWithSignals redirect(STDOUT_FILENO, false);
+    EXPECT_EQ(standard_output().write("x", 1), 0);
+    redirect.restore();
+    char byte = 0;
+    ::fcntl(redirect.read_end(), F_SETFL, O_NONBLOCK);
+    EXPECT_EQ(::read(redirect.read_end(), &byte, 1), 1) << "a write of one byte";
+    EXPECT_EQ(byte, 'x');
+  }
+
   char buffer[4];
   const int saved_in = ::dup(STDIN_FILENO);
   ::close(STDIN_FILENO);

@@ -42,6 +42,7 @@ bool extract_integer(TextReader& reader, std::int32_t* value) {
 
   // Accumulate the magnitude in 64 bits and stop growing it once it is out of
   // range, so that any number of digits is safe.
+  // MUTANT_OK(constant): any limit from 2^31 on stops only magnitudes out of range anyway
   constexpr std::int64_t kLimit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
   std::int64_t magnitude = 0;
   bool any_digit = false;

@@ -304,6 +304,10 @@ TEST(ExtractInteger, FailsWithoutDigitsAndClampsOutOfRange) {
   EXPECT_EQ(e.value, 2147483647);
   EXPECT_EQ(e.rest, "\n");
 
+  e = extract({"-21474836480\n"});
+  EXPECT_FALSE(e.ok) << "a digit past the lowest value";
+  EXPECT_EQ(e.value, -2147483647 - 1);
+
   e = extract({"-" + std::string(5000, '9') + "\n"});
   EXPECT_FALSE(e.ok) << "digits beyond one buffer and any range";
   EXPECT_EQ(e.value, -2147483647 - 1);
