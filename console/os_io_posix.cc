@@ -70,13 +70,17 @@ class PosixOutput final : public ByteSink {
         size -= static_cast<std::size_t>(n);
         // MUTANT_OK(relational, constant): n is never 0
       } else if (n < 0 && errno == EINTR) {  // GCOVR_EXCL_BR_LINE: n is never 0, as below
+        // MUTANT_OK(delete): the loop goes on either way
         continue;
+        // MUTANT_OK(relational, constant, logical): n is never 0, and the two errors are one
       } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {  // GCOVR_EXCL_BR_LINE
+        // MUTANT_OK(delete): it only waits; without it the loop writes again at once
         wait_until_ready(fd_, POLLOUT);
       } else {
         // Closed, full or gone: the rest of this output is dropped. A write
         // that takes nothing and reports nothing would never end the loop
         // (no system's write(2) of a nonzero size does that today).
+        // MUTANT_OK(constant, delete): never taken, as said above
         if (n == 0) return EIO;  // GCOVR_EXCL_LINE
         return errno == EPIPE ? 0 : errno;
       }
@@ -110,13 +114,18 @@ void prepare_standard_streams() {
   // each stream on its own; files and pipes stay as they are. The locale
   // variables' text decides, since a static program has no locale files to
   // read, and is asked only when there is a terminal at all.
+  // Standard error's conversion shows nowhere: its one line, strerror's in
+  // the C locale, is ASCII, the same bytes converted or not.
+  // MUTANT_OK(relational, constant): standard error's conversion shows nowhere
   const bool terminal[] = {::isatty(STDIN_FILENO) == 1, ::isatty(STDOUT_FILENO) == 1,
                            ::isatty(STDERR_FILENO) == 1};
+  // MUTANT_OK(constant, delete): this only saves the locale's look-up
   if (!terminal[0] && !terminal[1] && !terminal[2]) return;
   // NOLINTNEXTLINE(concurrency-mt-unsafe): single-threaded, before any I/O.
   if (!locale_is_utf8(::getenv("LC_ALL"), ::getenv("LC_CTYPE"), ::getenv("LANG"))) return;
   if (terminal[0]) input = &terminal_input;
   if (terminal[1]) output = &terminal_output;
+  // MUTANT_OK(constant, condition, delete): standard error's conversion shows nowhere
   if (terminal[2]) error_output = &terminal_error_output;
 }
 

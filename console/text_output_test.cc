@@ -39,12 +39,12 @@ TEST(TextOutput, OtherBytesPassUnchangedAndNothingGoesOutBeforeTheLineEnds) {
 TEST(TextOutput, NumbersInDecimalWithoutPaddingOrLeadingZeros) {
   testing_io::RecordingSink sink;
   TextOutput out(sink);
-  for (std::int32_t n : {0, 7, 10, 106, 800, -7, INT32_MAX, INT32_MIN}) {
+  for (std::int32_t n : {0, 7, 10, 106, 800, -1, -7, INT32_MAX, INT32_MIN}) {
     out.write_number(n);
     out.put(' ');
   }
   out.end_line();
-  EXPECT_EQ(sink.text(), "0 7 10 106 800 -7 2147483647 -2147483648 \r\n");
+  EXPECT_EQ(sink.text(), "0 7 10 106 800 -1 -7 2147483647 -2147483648 \r\n");
 }
 
 TEST(TextOutput, OverlongLineIsWrittenWholeAndUnterminatedTextAtDestruction) {

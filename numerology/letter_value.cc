@@ -4,6 +4,7 @@ namespace numerology {
 namespace {
 
 // Indexed by the distance from 'a'.
+// MUTANT_OK(constant): a larger array only adds an entry that no letter reaches
 constexpr std::int32_t kLetterValues[26] = {
     1, 2, 3, 4, 5, 8, 3, 5, 1,  // a b c d e f g h i
     1, 2, 3, 4, 5, 7, 8, 1, 2,  // j k l m n o p q r

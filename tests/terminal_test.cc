@@ -280,21 +280,27 @@ TEST(Terminal, AUtf8TerminalShowsWhatTheCodePage850ConsoleShows) {
 // terminal holds.
 TEST(Terminal, EachStreamIsConvertedOnItsOwn) {
   const std::string raw = kLetterHeader + "\xC3: 0\r\n\xBC: 0\r\nQuersumme des Namens: 0\r\n";
+  // The same bytes as each shows on the terminal: \xC3 and \xBC as box characters.
+  const std::string shown =
+      kLetterHeader + "\xE2\x94\x9C: 0\r\n\xE2\x95\x9D: 0\r\nQuersumme des Namens: 0\r\n";
   struct Case {
     const char* what;
     std::string input;  // a file's bytes, or else typed on the terminal
     bool output_to_file;
+    bool errors_to_file;
     std::string output;  // in the file, or else on the screen
   } const cases[] = {
-      {"typed, to a file", "", true, jurgen_reading("\x81")},
-      {"a file to a file, errors to the terminal", "\xC3\xBC\n", true, raw},
-      {"typed, on the screen, errors to a file", "", false, jurgen_reading("\xC3\xBC")},
+      {"typed, to a file", "", true, false, jurgen_reading("\x81")},
+      {"a file to a file, errors to the terminal", "\xC3\xBC\n", true, false, raw},
+      {"typed, on the screen, errors to a file", "", false, true, jurgen_reading("\xC3\xBC")},
+      {"typed, to a file, errors to a file", "", true, true, jurgen_reading("\x81")},
+      {"a file on the screen, errors to a file", "\xC3\xBC\n", false, true, shown},
   };
   for (const Case& c : cases) {
     const std::string output = testing_io::temporary_file("");
     Terminal terminal(c.input.empty() ? "" : testing_io::temporary_file(c.input), "C.UTF-8",
                       c.output_to_file ? output : "",
-                      c.output_to_file ? "" : testing_io::temporary_file(""));
+                      c.errors_to_file ? testing_io::temporary_file("") : "");
     ASSERT_TRUE(terminal.started());
     if (c.input.empty()) terminal.type("J\xC3\xBCrgen\rx\r");
     const std::string screen = c.output_to_file ? "" : terminal.read_until(kClosing);
