@@ -54,7 +54,8 @@ class TextModeInput {
   void met_ctrl_z();
 
   ByteSource& raw_;
-  bool held_cr_ = false;       // a CR that ended a raw read, not yet delivered
+  bool held_cr_ = false;  // a CR that ended a raw read, not yet delivered
+  // MUTANT_OK(constant): any negative value is none
   int lookahead_ = -1;         // the byte read ahead after a CR, if any
   bool end_after_cr_ = false;  // the look-ahead met end of input
   bool ended_ = false;         // a Ctrl-Z from a file or a pipe: nothing more

@@ -16,6 +16,7 @@ namespace console {
 /// there: later calls return kEndOfInput without reading again.
 class TextReader {
  public:
+  // MUTANT_OK(constant): any value that is no byte will do
   static constexpr int kEndOfInput = -1;
 
   /// `input` and `buffer` (`read_size` > 0 bytes) must outlive the reader.

@@ -56,17 +56,21 @@ class Utf16ConsoleInput final : public ByteSource {
   bool is_character_device() const override { return true; }
 
  private:
+  // MUTANT_OK(constant): a unit more or less a read only splits a line that long elsewhere
   static constexpr std::size_t kMaxUnits = 16384;
 
   Utf16Source& raw_;
+  // MUTANT_OK(constant): a larger buffer changes nothing
   char16_t units_[kMaxUnits + 1] = {};  // a held high surrogate, then a read
   char16_t held_ = 0;                   // a high surrogate that ended the last read, or 0
   // A byte made that did not fit the caller's buffer (a lone high surrogate
   // held from the last read takes one more byte than the read brought), and
   // the end of input or error that comes after what was made.
+  // MUTANT_OK(constant): set whenever has_extra_ is
   char extra_ = 0;
   bool has_extra_ = false;
   bool end_waiting_ = false;
+  // MUTANT_OK(constant): set whenever end_waiting_ is
   std::ptrdiff_t end_result_ = 0;
 };
 

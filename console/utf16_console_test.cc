@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "dialogue/dialogue.h"
 #include "scripted_io.h"
 
 namespace console {
@@ -59,6 +60,17 @@ TEST(Utf16ConsoleInput, SurrogatesEndWhereUtf16EndsThem) {
   for (const auto& row : rows) {
     EXPECT_EQ(reads_of({row.typed}, 16), std::string(row.arrives) + '|') << row.arrives;
   }
+}
+
+// The most a read asks the console for fits behind a held high surrogate.
+TEST(Utf16ConsoleInput, AFullReadFitsBehindAHeldSurrogate) {
+  const std::size_t most = dialogue::kCharacterReadSize;
+  ScriptedUnits raw({u"\xD83D", u"\xDE00" + std::u16string(most - 1, u'a')});
+  Utf16ConsoleInput console(raw);
+  std::vector<char> buffer(most);
+  EXPECT_EQ(console.read(buffer.data(), most), static_cast<std::ptrdiff_t>(most));
+  EXPECT_EQ(std::string(buffer.data(), 2), "?a");
+  EXPECT_EQ(console.read(buffer.data(), most), 0) << "nothing left over";
 }
 
 // Ctrl-C or Ctrl-Break ends a console read with nothing: no input, and no

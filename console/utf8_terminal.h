@@ -37,6 +37,7 @@ class Utf8TerminalInput final : public ByteSource {
   bool is_character_device() const override { return raw_.is_character_device(); }
 
  private:
+  // MUTANT_OK(constant): with 4, a read of four bytes goes through ready_ too, to the same bytes
   static constexpr std::size_t kMaxHeld = 3;  // a 4-byte character but its last byte
 
   // Converts data[0, size) in place; returns how many code page bytes it
@@ -49,10 +50,13 @@ class Utf8TerminalInput final : public ByteSource {
   std::size_t held_size_ = 0;
   // The bytes of a read too small for what it made, and the end of input or
   // error that comes after them.
+  // MUTANT_OK(constant): a larger buffer changes nothing
   char ready_[2 * kMaxHeld] = {};
+  // MUTANT_OK(constant): ready_ is empty while ready_end_ is 0, wherever it begins
   std::size_t ready_begin_ = 0;
   std::size_t ready_end_ = 0;
   bool end_waiting_ = false;
+  // MUTANT_OK(constant): set whenever end_waiting_ is
   std::ptrdiff_t end_result_ = 0;
 };
 
