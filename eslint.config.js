@@ -19,7 +19,7 @@ export default [
   { files: ['web/*.js'], languageOptions: { globals: globals.browser } },
   { files: ['web/sw.js'], languageOptions: { globals: globals.serviceworker } },
   {
-    files: ['web/*.mjs', 'tools/*.mjs', 'eslint.config.js'],
+    files: ['web/*.mjs', 'tools/*.mjs', 'eslint.config.js', 'stryker.config.mjs'],
     languageOptions: { globals: globals.node },
   },
   {

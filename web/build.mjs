@@ -43,6 +43,15 @@ const programPlugin = {
 // as base64: the page hands the loader the bytes, so nothing is fetched.
 const wasm = readFileSync(programPath.replace(/\.js$/, '.wasm'));
 
+// Under mutation testing the page's script names the mutant that is on,
+// first of all: a browser cannot read it from the environment, as the
+// mutated code does in node. Any other build has no such line.
+const activeMutant = process.env.__STRYKER_ACTIVE_MUTANT__;
+const banner =
+  activeMutant === undefined
+    ? {}
+    : { js: `globalThis.__stryker__ = { activeMutant: ${JSON.stringify(activeMutant)} };` };
+
 const bundle = await esbuild.build({
   entryPoints: [join(webDir, 'main.js')],
   absWorkingDir: webDir,
@@ -58,6 +67,7 @@ const bundle = await esbuild.build({
   outfile: outputPath.replace(/\.html$/, '') + '.script.js',
   logLevel: 'warning',
   plugins: [programPlugin],
+  banner,
   define: { PROGRAM_WASM_BASE64: JSON.stringify(wasm.toString('base64')) },
 });
 

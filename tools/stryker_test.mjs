@@ -1,0 +1,90 @@
+// The test command of the page's mutation testing (stryker.config.mjs).
+// Stryker runs it in its sandbox, whose web/ holds every mutant, with the
+// mutant that is on in __STRYKER_ACTIVE_MUTANT__. It builds the page (and,
+// for the service worker, the site) from that web/, then runs the tests
+// that reach the mutant's file, fastest first, and stops at the first that
+// fails. Without a mutant on (Stryker's first run) it runs them all.
+//
+// Usage: node tools/stryker_test.mjs BUILD_DIR   (the web preset's build)
+
+import { spawnSync } from 'node:child_process';
+import { existsSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join, resolve } from 'node:path';
+
+const buildDir = resolve(process.argv[2] ?? 'build/web');
+const mutant = process.env.__STRYKER_ACTIVE_MUTANT__;
+const work = mkdtempSync(join(tmpdir(), 'quirvelandostrabik-stryker-'));
+const page = join(work, 'page.html');
+const site = join(work, 'site');
+const miniBrowser = ['/usr/lib/x86_64-linux-gnu', '/usr/lib/aarch64-linux-gnu']
+  .map((dir) => join(dir, 'webkit2gtk-4.1/MiniBrowser'))
+  .find(existsSync);
+
+const tests = {
+  codePage: ['node', 'tests/code_page_850_test.mjs'],
+  functions: ['node', '--test', 'web/console.test.mjs'],
+  webkit: [
+    'xvfb-run',
+    '--auto-servernum',
+    'node',
+    'tests/browser_test.mjs',
+    page,
+    '--engine',
+    'webkit',
+    '--browser',
+    miniBrowser,
+  ],
+  chromium: ['node', 'tests/browser_test.mjs', page, '--engine', 'chromium'],
+  site: ['node', 'tests/site_test.mjs', site],
+};
+
+// Which tests reach each file, fastest first. WebKit's test types the
+// readings in seconds; Chromium's also pastes, composes, rings the bell and
+// lays the page out on a phone, in half a minute.
+const reaching = {
+  'code_page_850.js': ['codePage', 'functions', 'webkit', 'chromium'],
+  'console_text.js': ['functions', 'webkit', 'chromium'],
+  'line_console.js': ['functions', 'webkit', 'chromium'],
+  'line_field.js': ['functions', 'webkit', 'chromium'],
+  'bell.js': ['webkit', 'chromium'],
+  'main.js': ['webkit', 'chromium', 'site'],
+  'sw.js': ['site'],
+};
+
+// The file whose code switches to this mutant.
+function fileOf(id) {
+  const call = `stryMutAct_9fa48("${id}")`;
+  return readdirSync('web').find((name) => readFileSync(join('web', name), 'utf8').includes(call));
+}
+
+// A test that is skipped (77: its browser is missing) fails the run: a
+// mutant it would have had to kill must not count as killed.
+function run(command) {
+  const result = spawnSync(command[0], command.slice(1), { stdio: 'inherit', timeout: 300000 });
+  if (result.status === 77) throw new Error(`skipped: ${command.join(' ')}`);
+  return result.status === 0;
+}
+
+let passed = false;
+try {
+  const file = mutant === undefined ? null : fileOf(mutant);
+  const chosen = file === null ? Object.keys(tests) : (reaching[file] ?? []);
+  if (chosen.length === 0) throw new Error(`no test reaches the file of mutant ${mutant}`);
+  if (!run(['node', 'web/build.mjs', join(buildDir, 'quirvelandostrabik.js'), page])) {
+    throw new Error('the page did not build');
+  }
+  if (chosen.includes('site')) {
+    if (!run(['node', 'web/site.mjs', page, site])) throw new Error('the site did not build');
+    // The service worker runs on its own, where the page's first line is not.
+    if (mutant !== undefined) {
+      const worker = join(site, 'sw.js');
+      const named = `globalThis.__stryker__ = { activeMutant: ${JSON.stringify(mutant)} };\n`;
+      writeFileSync(worker, named + readFileSync(worker, 'utf8'));
+    }
+  }
+  passed = chosen.every((name) => run(tests[name]));
+} finally {
+  rmSync(work, { recursive: true, force: true });
+}
+process.exit(passed ? 0 : 1);
