@@ -120,13 +120,13 @@ TEST(Utf8TerminalOutput, EveryByteShowsAsItsCharacterAndNoneActsButTheConsoles) 
   const std::string line(256, 'x');
   EXPECT_EQ(terminal.write(line.data(), line.size()), 0);
   EXPECT_EQ(sink.writes.back(), line) << "a line of 256 bytes is one write";
-  const std::string boxes(kLineSize, '\xB0');
-  EXPECT_EQ(terminal.write((boxes + "y").data(), kLineSize + 1), 0);
+  const std::string boxes(256, '\xB0');
+  EXPECT_EQ(terminal.write((boxes + "y").data(), 257), 0);
   std::string shown;
-  for (std::size_t i = 0; i < kLineSize; ++i) shown += "\xE2\x96\x91";
+  for (int i = 0; i < 256; ++i) shown += "\xE2\x96\x91";
   EXPECT_EQ(std::vector<std::string>(sink.writes.end() - 2, sink.writes.end()),
             (std::vector<std::string>{shown, "y"}))
-      << "a longer line in parts, each character in three bytes";
+      << "a longer line in parts of 256, each character in three bytes";
 }
 
 TEST(LocaleIsUtf8, TheFirstVariableSetDecides) {
