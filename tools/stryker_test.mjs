@@ -7,10 +7,11 @@
 //
 // Usage: node tools/stryker_test.mjs BUILD_DIR   (the web preset's build)
 
-import { spawnSync } from 'node:child_process';
+import { spawn } from 'node:child_process';
 import { existsSync, mkdtempSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join, resolve } from 'node:path';
+import { createInterface } from 'node:readline';
 
 const buildDir = resolve(process.argv[2] ?? 'build/web');
 const mutant = process.env.__STRYKER_ACTIVE_MUTANT__;
@@ -58,12 +59,44 @@ function fileOf(id) {
   return readdirSync('web').find((name) => readFileSync(join('web', name), 'utf8').includes(call));
 }
 
-// A test that is skipped (77: its browser is missing) fails the run: a
-// mutant it would have had to kill must not count as killed.
+// Runs one test file; true if it passes. A test that is skipped (77: its
+// browser is missing) fails the run: a mutant it would have had to kill
+// must not count as killed. The file is stopped at its first failing test
+// (a top-level "not ok" in its TAP), so that a killed mutant does not wait
+// out the time limits of every test after it.
 function run(command) {
-  const result = spawnSync(command[0], command.slice(1), { stdio: 'inherit', timeout: 300000 });
-  if (result.status === 77) throw new Error(`skipped: ${command.join(' ')}`);
-  return result.status === 0;
+  return new Promise((done, fail) => {
+    const child = spawn(command[0], command.slice(1), {
+      stdio: ['ignore', 'pipe', 'inherit'],
+      detached: true,
+    });
+    let failed = false;
+    const signal = (name) => {
+      try {
+        process.kill(-child.pid, name);
+      } catch {
+        // The group has ended already.
+      }
+    };
+    const stop = () => {
+      failed = true;
+      // TERM first, so that Xvfb and the browsers clean up after themselves.
+      signal('SIGTERM');
+      setTimeout(() => signal('SIGKILL'), 3000).unref();
+    };
+    const limit = setTimeout(stop, 300000);
+    const lines = createInterface({ input: child.stdout });
+    lines.on('line', (line) => {
+      process.stdout.write(`${line}\n`);
+      if (!failed && /^not ok /.test(line)) stop();
+    });
+    child.on('error', fail);
+    child.on('close', (status) => {
+      clearTimeout(limit);
+      if (status === 77) fail(new Error(`skipped: ${command.join(' ')}`));
+      else done(!failed && status === 0);
+    });
+  });
 }
 
 let passed = false;
@@ -71,11 +104,12 @@ try {
   const file = mutant === undefined ? null : fileOf(mutant);
   const chosen = file === null ? Object.keys(tests) : (reaching[file] ?? []);
   if (chosen.length === 0) throw new Error(`no test reaches the file of mutant ${mutant}`);
-  if (!run(['node', 'web/build.mjs', join(buildDir, 'quirvelandostrabik.js'), page])) {
+  if (!(await run(['node', 'web/build.mjs', join(buildDir, 'quirvelandostrabik.js'), page]))) {
     throw new Error('the page did not build');
   }
   if (chosen.includes('site')) {
-    if (!run(['node', 'web/site.mjs', page, site])) throw new Error('the site did not build');
+    if (!(await run(['node', 'web/site.mjs', page, site])))
+      throw new Error('the site did not build');
     // The service worker runs on its own, where the page's first line is not.
     if (mutant !== undefined) {
       const worker = join(site, 'sw.js');
@@ -83,7 +117,13 @@ try {
       writeFileSync(worker, named + readFileSync(worker, 'utf8'));
     }
   }
-  passed = chosen.every((name) => run(tests[name]));
+  passed = true;
+  for (const name of chosen) {
+    if (!(await run(tests[name]))) {
+      passed = false;
+      break;
+    }
+  }
 } finally {
   rmSync(work, { recursive: true, force: true });
 }
