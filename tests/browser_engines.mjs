@@ -2,7 +2,8 @@
 // is best driven, behind one small interface:
 //
 //   const engine = await launch(name, { browser, driver });
-//   const tab = await engine.open({ width, height, touch });
+//   const tab = await engine.open(url, { width, height, touch });
+//     (Chromium also takes initScript, run before the page's scripts)
 //   await tab.evaluate(fn, arg);      // fn runs in the page
 //   await tab.type('peter');          // as typed on a keyboard
 //   await tab.press('Enter');         // 'Enter', 'Backspace' or 'Control+z'
@@ -55,7 +56,14 @@ async function launchChromium({ browser: executablePath, coverage = null }) {
   return {
     async open(
       url,
-      { width = 1000, height = 720, touch = false, scale = 1, bypassCSP = false } = {},
+      {
+        width = 1000,
+        height = 720,
+        touch = false,
+        scale = 1,
+        bypassCSP = false,
+        initScript = null,
+      } = {},
     ) {
       const context = await browser.newContext({
         viewport: { width, height },
@@ -78,6 +86,7 @@ async function launchChromium({ browser: executablePath, coverage = null }) {
         if (message.type() === 'error') problems.push(`console error: ${message.text()}`);
       });
       if (coverage !== null) await page.coverage.startJSCoverage({ resetOnNavigation: false });
+      if (initScript !== null) await context.addInitScript(initScript);
       await page.goto(url);
       return {
         page,

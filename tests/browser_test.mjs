@@ -187,8 +187,22 @@ if (screenshotDir !== null) {
     );
     assert.match(ended, /Das Programm ist beendet \(Exit-Status 0\)/);
     assert.equal(await session.focused(), 'new-reading', 'focus moves to the new-reading button');
+    await session.tab.evaluate(() => {
+      const frame = document.getElementById('console');
+      window.flashes = [];
+      new MutationObserver(() => window.flashes.push(frame.classList.contains('bell'))).observe(
+        frame,
+        { attributeFilter: ['class'] },
+      );
+    });
     await session.press('Enter');
     await session.waitForLine(PROMPT);
+    await new Promise((r) => setTimeout(r, 400));
+    assert.deepEqual(
+      await session.tab.evaluate(() => window.flashes),
+      [true, false],
+      "the new reading's bell flashes the console once, and the flash ends",
+    );
     if (inChromium) {
       // Sound is allowed once a key was pressed: the new reading's bell
       // sounds, at a gain of 0.08 falling off within 0.12 s.
@@ -404,6 +418,41 @@ if (inChromium && screenshotDir === null) {
 
   // What an Android keyboard sends: key code 229 for each key, the word
   // being composed, then the word committed.
+  test('the bell: one audio context, resumed by a key, and a page without Web Audio reads on', async () => {
+    // A pointerdown that is no user activation (a touch's, or this
+    // synthetic one at load) makes the context suspended; the next key
+    // resumes it.
+    const session = await openPage({
+      initScript: () => {
+        window.contexts = [];
+        window.AudioContext = class extends window.AudioContext {
+          constructor() {
+            super();
+            window.contexts.push(this);
+          }
+        };
+        window.addEventListener('load', () =>
+          window.dispatchEvent(new PointerEvent('pointerdown')),
+        );
+      },
+    });
+    assert.equal(await session.tab.evaluate(() => window.contexts[0]?.state), 'suspended');
+    await session.line('peter');
+    await session.waitForLine(CLOSING);
+    const contexts = await session.tab.evaluate(() => window.contexts.map((c) => c.state));
+    assert.deepEqual(contexts, ['running'], 'the one context runs once a key was pressed');
+    await endWithX(session);
+    await session.done();
+
+    // Where Web Audio is off, the bell only flashes.
+    const silent = await openPage({ initScript: () => delete window.AudioContext });
+    await silent.line('peter');
+    await silent.waitForLine(CLOSING);
+    await endWithX(silent);
+    assert.deepEqual(await silent.output(), bytesOf(PETER));
+    await silent.done();
+  });
+
   test('phone keyboards: each case gives the reading of the name meant, nothing left over', async () => {
     const word = (cdp) => ({
       key: async (code = 229, key = 'Unidentified', text, modifiers = 0) => {
