@@ -60,7 +60,14 @@ const cache = `quirvelandostrabik-${hash.digest('hex').slice(0, 16)}`;
 // The start URL ./ is the page too, as a static host serves it.
 const cached = ['./', ...files.keys()];
 const site = JSON.stringify({ cache, files: cached });
-const worker = `const SITE = ${site};\n${readFileSync(join(webDir, 'sw.js'), 'utf8')}`;
+// Under mutation testing the worker names the mutant that is on, first of
+// all, as build.mjs makes the page do; any other build has no such line.
+const activeMutant = process.env.__STRYKER_ACTIVE_MUTANT__;
+const mutantLine =
+  activeMutant === undefined
+    ? ''
+    : `globalThis.__stryker__ = { activeMutant: ${JSON.stringify(activeMutant)} };\n`;
+const worker = `${mutantLine}const SITE = ${site};\n${readFileSync(join(webDir, 'sw.js'), 'utf8')}`;
 
 // For hosts that read a _headers file: the page's own policy as a header,
 // which can also say that no other site may frame the page. 'strict-dynamic'
