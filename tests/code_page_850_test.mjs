@@ -44,7 +44,14 @@ assert.equal(highHalf, system);
 for (let byte = 0x80; byte <= 0xff; byte += 1) {
   assert.equal(byteOfCharacter(characterOfByte(byte).codePointAt(0)), byte, `byte ${byte}`);
 }
-for (const absent of ['€', '✓', '😀', 'ğ']) {
+for (let codePoint = 0; codePoint < 0x80; codePoint += 1) {
+  assert.equal(
+    byteOfCharacter(codePoint),
+    codePoint,
+    `U+${codePoint.toString(16)} is its own byte`,
+  );
+}
+for (const absent of ['\u0080', '€', '✓', '😀', 'ğ']) {
   assert.equal(byteOfCharacter(absent.codePointAt(0)), 0x3f, `${absent} is not in code page 850`);
 }
 console.log('code page 850: the program and the page agree on all 256 bytes, and with iconv');

@@ -18,8 +18,9 @@ const HIGH_HALF =
 const CONTROL_GLYPHS = ' ☺☻♥♦♣♠•◘○◙♂♀♪♫☼►◄↕‼¶§▬↨↑↓→←∟↔▲▼';
 const DELETE_GLYPH = '⌂';
 
-const BYTE_OF = new Map();
-for (let i = 0; i < HIGH_HALF.length; i += 1) BYTE_OF.set(HIGH_HALF.codePointAt(i), 0x80 + i);
+const BYTE_OF = new Map(
+  Array.from(HIGH_HALF, (character, i) => [character.codePointAt(0), 0x80 + i]),
+);
 
 const QUESTION_MARK = 0x3f;
 
@@ -28,11 +29,12 @@ export const highHalf = HIGH_HALF;
 
 /**
  * The byte that a typed character arrives as: its code page 850 byte, or
- * `?` for a character that the code page lacks. Only for printable
- * characters; control characters are the console's business.
+ * `?` for a character that the code page lacks. A character below U+0080
+ * is its own byte, as in the program; which control characters reach the
+ * program at all is the console's business.
  */
 export function byteOfCharacter(codePoint) {
-  if (codePoint >= 0x20 && codePoint < 0x7f) return codePoint;
+  if (codePoint < 0x80) return codePoint;
   return BYTE_OF.get(codePoint) ?? QUESTION_MARK;
 }
 
