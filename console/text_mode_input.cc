@@ -63,7 +63,7 @@ std::size_t TextModeInput::read(char* buffer, std::size_t size) {
   std::size_t n = 0;
   if (lookahead_ >= 0) {
     buffer[0] = static_cast<char>(lookahead_);
-    lookahead_ = -1;
+    lookahead_ = -1;  // MUTANT_OK(constant): any negative value is no byte
     n = 1;
     // Carrying on with a full read after a CR costs nothing more than its own
     // look-ahead would, and a run of CRs does not take a read per byte.
