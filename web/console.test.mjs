@@ -55,4 +55,18 @@ test('ConsoleText: backspace and tab move the column; rows end with the line bei
   assert.deepEqual(text.rows(80, 'z'), ['ac      d', 'yz']);
   text.write([0x0a]);
   assert.deepEqual(text.rows(80, ''), ['ac      d', 'y'], 'no row for an empty last line');
+  text.write(new TextEncoder().encode('abc\rX\t'));
+  assert.equal(current.textContent, 'Xbc     ', 'a lone CR returns; a tab pads to its stop');
+});
+
+test('ConsoleText.endBurst: one log element per burst of lines, none for a burst without', () => {
+  const log = [];
+  globalThis.document = { createElement: () => ({}) };
+  const text = new ConsoleText({ append: (element) => log.push(element) }, {}, () => {});
+  text.endBurst();
+  text.write(new TextEncoder().encode('a\n\nb'));
+  text.endBurst();
+  text.endBurst();
+  assert.deepEqual(log, [{ textContent: 'a\n\n' }]);
+  delete globalThis.document;
 });
