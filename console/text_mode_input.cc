@@ -67,6 +67,8 @@ std::size_t TextModeInput::read(char* buffer, std::size_t size) {
     n = 1;
     // Carrying on with a full read after a CR costs nothing more than its own
     // look-ahead would, and a run of CRs does not take a read per byte.
+    // MUTANT_OK(constant): for a read of two, the one byte more is read
+    // just as the CR's look-ahead would read it
     if (buffer[0] == '\r' && size > 1) {
       n += raw_read(buffer + 1, size - 1);
       if (n == 1) end_after_cr_ = true;

@@ -72,16 +72,17 @@ TEST(Utf8TerminalInput, EveryRangeEndsWhereUtf8EndsIt) {
     const char* typed;
     const char* arrives;
   } rows[] = {
-      {"\x7F\x80", "\x7F?"},                          // the last ASCII byte, a continuation byte
-      {"\xC1\xBF\xC2\xA0\xC3\xBF", "??\xFF\x98"},     // C1 starts none; U+00A0, U+00FF
-      {"\xDF\xBF\xE0\xA0\x80", "??"},                 // U+07FF, U+0800
-      {"\xE0\x9F\xBF\xE0\xBF\xBF", "????"},           // overlong; U+0FFF
-      {"\xED\x7F\x80\xED\x80\x80", "?\x7F??"},        // U+D000
-      {"\xEF\xBF\xBF\xF0\x90\x80\x80", "??"},         // U+FFFF, U+10000
-      {"\xF0\x8F\xBF\xBF\xF0\xBF\xBF\xBF", "?????"},  // overlong; U+3FFFF
-      {"\xF4\x7F\x80\xF4\x80\x80\x80", "?\x7F??"},    // U+100000
+      {"\x7F\x80", "\x7F?"},                             // the last ASCII byte, a continuation byte
+      {"\xC1\xBF\xC2\xA0\xC3\xBF", "??\xFF\x98"},        // C1 starts none; U+00A0, U+00FF
+      {"\xDF\xBF\xE0\xA0\x80", "??"},                    // U+07FF, U+0800
+      {"\xE0\x9F\xBF\xE0\xBF\xBF", "????"},              // overlong; U+0FFF
+      {"\xED\x7F\x80\xED\x80\x80", "?\x7F??"},           // U+D000
+      {"\xEF\xBF\xBF\xF0\x90\x80\x80", "??"},            // U+FFFF, U+10000
+      {"\xF0\x8F\xBF\xBF\xF0\xBF\xBF\xBF", "?????"},     // overlong; U+3FFFF
+      {"\xF4\x7F\x80\x80\xF4\x80\x80\x80", "?\x7F???"},  // U+100000
       {"\xF5\x80\x80\x80", "????"},
-      {"\xC3\x7F\xC3\xC0", "?\x7F??"},  // below and above the continuation bytes
+      {"\xC3\x7F\xC3\xC0", "?\x7F??"},              // below and above the continuation bytes
+      {"\xE0\xC0\x80\xF0\xC0\x80\x80", "???????"},  // the same after E0 and F0
   };
   for (const auto& row : rows) {
     EXPECT_EQ(reads_of({row.typed}, 64), std::string(row.arrives) + '|') << row.arrives;
