@@ -116,8 +116,8 @@ void prepare_standard_streams() {
   // read, and is asked only when there is a terminal at all.
   // Standard error's conversion shows nowhere: its one line, strerror's in
   // the C locale, is ASCII, the same bytes converted or not.
-  // MUTANT_OK(relational, constant): standard error's conversion shows nowhere
   const bool terminal[] = {::isatty(STDIN_FILENO) == 1, ::isatty(STDOUT_FILENO) == 1,
+                           // MUTANT_OK(relational, constant): its conversion shows nowhere
                            ::isatty(STDERR_FILENO) == 1};
   // MUTANT_OK(constant, delete): this only saves the locale's look-up
   if (!terminal[0] && !terminal[1] && !terminal[2]) return;

@@ -82,6 +82,7 @@ std::size_t TextModeInput::read(char* buffer, std::size_t size) {
   if (ctrl_z != nullptr) {
     met_ctrl_z();
     n = static_cast<std::size_t>(static_cast<const char*>(ctrl_z) - buffer);
+    // MUTANT_OK(delete): with the cut at the first byte, what follows returns 0 too
     if (n == 0) return 0;
   }
   n = collapse_crlf(buffer, n);

@@ -55,6 +55,13 @@ TEST(TextReader, CarriageReturns) {
   std::string bytes;
   for (char byte; input.read(&byte, 1) == 1;) bytes += byte;
   EXPECT_EQ(bytes, "a\r\n");
+
+  // The end of input is no bytes, whatever lies before the caller's buffer.
+  struct {
+    char before = '\r';
+    char buffer[4];
+  } memory;
+  EXPECT_EQ(input.read(memory.buffer, sizeof memory.buffer), 0U);
 }
 
 TEST(TextReader, CtrlZ) {

@@ -98,7 +98,7 @@ TEST(Utf16ConsoleOutput, EveryByteShowsAsItsCharacterAndNoneActsButTheConsoles) 
   struct Recorder final : Utf16Sink {
     int write(const char16_t* units, std::size_t size) override {
       writes.emplace_back(units, size);
-      return writes.size() == 5 ? EIO : 0;
+      return writes.size() == 6 ? EIO : 0;
     }
     std::vector<std::u16string> writes;
   } sink;
@@ -107,9 +107,10 @@ TEST(Utf16ConsoleOutput, EveryByteShowsAsItsCharacterAndNoneActsButTheConsoles) 
   EXPECT_EQ(console.write("\a\b\t\x0e\x1b\x0c\x7f\xE1", 8), 0);
   const std::string line(kLineSize, 'x');
   EXPECT_EQ(console.write(line.data(), line.size()), 0);
-  EXPECT_EQ(console.write("!", 1), 0);
+  EXPECT_EQ(console.write((line + "!").data(), kLineSize + 1), 0);
   EXPECT_EQ(sink.writes,
             (std::vector<std::u16string>{u"\u00FC: 0\r\n", u"\a\b\t\u266B\u2190\u2640\u2302\u00DF",
+                                         std::u16string(kLineSize, u'x'),
                                          std::u16string(kLineSize, u'x'), u"!"}));
   EXPECT_EQ(console.write("lost", 4), EIO) << "a failed write";
 }

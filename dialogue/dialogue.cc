@@ -36,7 +36,7 @@ int run_dialogue(console::TextModeInput& text_input, console::TextOutput& out) {
   // itself is never looked at.
   char buffer[kIntegerReadSize];
   console::TextReader answer_reader(text_input, buffer, sizeof buffer);
-  std::int32_t answer = 0;
+  std::int32_t answer = 0;  // MUTANT_OK(constant): never looked at
   console::extract_integer(answer_reader, &answer);
   return 0;
 }
