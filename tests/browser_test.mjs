@@ -187,6 +187,15 @@ if (screenshotDir !== null) {
     );
     assert.match(ended, /Das Programm ist beendet \(Exit-Status 0\)/);
     assert.equal(await session.focused(), 'new-reading', 'focus moves to the new-reading button');
+    // The controls on screen: after the end only the button, and in a new
+    // reading only the field and its ^Z.
+    const controls = () =>
+      session.tab.evaluate(() =>
+        [...document.querySelectorAll('button, input')]
+          .filter((e) => e.getClientRects().length > 0)
+          .map((e) => e.id),
+      );
+    assert.deepEqual(await controls(), ['new-reading']);
     await session.tab.evaluate(() => {
       const frame = document.getElementById('console');
       window.flashes = [];
@@ -224,6 +233,7 @@ if (screenshotDir !== null) {
     }
     assert.equal(await session.status(), null, 'a fresh run');
     assert.equal(await session.focused(), 'field', 'focus is in the new field');
+    assert.deepEqual(await controls(), ['field', 'ctrl-z']);
     assert.deepEqual(await session.output(), bytesOf(kScreenHeader));
     assert.deepEqual((await session.screen()).slice(0, 5), [
       '',
@@ -451,6 +461,19 @@ if (inChromium && screenshotDir === null) {
     await endWithX(silent);
     assert.deepEqual(await silent.output(), bytesOf(PETER));
     await silent.done();
+  });
+
+  test('a program that cannot start says why, and offers a new reading', async () => {
+    const tab = await engine.open(pageUrl, {
+      initScript: () => {
+        WebAssembly.instantiate = () => Promise.reject(new Error('kein Speicher'));
+      },
+    });
+    const ended = () => document.getElementById('ended-text').textContent;
+    await waitUntil(tab.evaluate, ended, null, 'the end of the page');
+    assert.match(await tab.evaluate(ended), /^Das Programm konnte nicht laufen: .*kein Speicher/);
+    assert.equal(await tab.evaluate(() => document.activeElement?.id), 'new-reading');
+    await tab.close();
   });
 
   test('phone keyboards: each case gives the reading of the name meant, nothing left over', async () => {
@@ -743,6 +766,11 @@ if (inChromium && screenshotDir === null) {
           document.activeElement.blur();
           window.scrollTo(0, 0);
         });
+        // A window that changes size (a pinch, a turn) while the reader
+        // reads leaves the page where it is.
+        await page.setViewportSize({ width: layout.width, height: layout.height - 40 });
+        await page.evaluate(() => new Promise((r) => setTimeout(r, 100)));
+        assert.equal(await page.evaluate(() => window.scrollY), 0, 'a resize scrolls nothing');
         await page.touchscreen.tap(40, 40);
         assert.equal(
           await session.focused(),
