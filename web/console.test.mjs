@@ -19,7 +19,8 @@ test('changeOf: the range replaced, placed by the caret among equal characters',
     [['peter', 'per', 2], { start: 2, end: 4, inserted: '' }],
     [['abc', 'xbc', 1], { start: 0, end: 1, inserted: 'x' }],
     [['ab', 'ab', 2], { start: 2, end: 2, inserted: '' }],
-    [['abc', 'abXYc', 9], { start: 2, end: 2, inserted: 'XY' }],
+    [['abcd', 'abXYcd', 9], { start: 2, end: 2, inserted: 'XY' }],
+    [['ab', 'ab', 5], { start: 0, end: 0, inserted: '' }],
   ];
   for (const [args, change] of rows) assert.deepEqual(changeOf(...args), change, args.join(' → '));
 });
