@@ -549,6 +549,12 @@ if (inChromium && screenshotDir === null) {
         await k.commit('peter');
         await k.enter();
       },
+      // Some keyboards give the key that opens a composition only its code.
+      "Ctrl+Z as a keyboard's key of code 229 is the keyboard's": async (k) => {
+        await k.key(229, 'z', undefined, 2);
+        await k.commit('peter');
+        await k.enter();
+      },
       'a composition over a ^Z forgets the Ctrl-Z, and its text is typed': async (k, session) => {
         await k.commit('pet');
         await k.key(90, 'z', undefined, 2);
