@@ -563,6 +563,16 @@ if (inChromium && screenshotDir === null) {
         await k.commit('er');
         await k.enter();
       },
+      'a composition over part of a ^Z is left as the keyboard has it': async (k, session) => {
+        await k.commit('pet');
+        await k.key(90, 'z', undefined, 2);
+        await k.compose('er', [4, 5]);
+        assert.equal(await session.field(), 'pet^er');
+        await k.commit('er');
+        await session.tab.evaluate(() => document.getElementById('field').select());
+        await k.commit('peter');
+        await k.enter();
+      },
       // Firefox sends the composition's last input event after its end.
       'Enter during the composition, its last input after its end': (k, session) =>
         session.tab.evaluate(() => {
