@@ -566,11 +566,14 @@ if (inChromium && screenshotDir === null) {
       'a composition over part of a ^Z is left as the keyboard has it': async (k, session) => {
         await k.commit('pet');
         await k.key(90, 'z', undefined, 2);
+        await k.key(90, 'z', undefined, 2);
         await k.compose('er', [4, 5]);
-        assert.equal(await session.field(), 'pet^er');
+        assert.equal(await session.field(), 'pet^er^Z');
         await k.commit('er');
-        await session.tab.evaluate(() => document.getElementById('field').select());
-        await k.commit('peter');
+        // The touched token is forgotten, the other one moved along.
+        for (const key of ['End', 'Backspace', 'ArrowLeft', 'ArrowLeft', 'Backspace']) {
+          await session.press(key);
+        }
         await k.enter();
       },
       // Firefox sends the composition's last input event after its end.

@@ -177,16 +177,19 @@ export class LineField {
       this.#field.selectionEnd ?? after.length,
     );
     const next = edited(this.#value, this.#tokens, start, end, inserted);
-    if (
-      this.#composing ||
-      // Setting the field to the value it shows would change nothing.
+    if (this.#composing) {
+      // A composition's text is the keyboard's until it ends: a token it
+      // touches is only forgotten, and its characters stay as they are.
+      this.#tokens = this.#tokensAfter(start, end, inserted);
+      this.#value = after;
+    } else if (
+      // The field shows the edit: it is left alone, which spares a keyboard
+      // a field set under it. Setting it anyway would change nothing but,
+      // for a Z typed inside a ^Z, put the caret after that Z.
       // Stryker disable next-line ConditionalExpression: see above
       next.value === after
     ) {
-      // A composition's text is the keyboard's until it ends: a token it
-      // touches is only forgotten, and its characters stay as they are.
-      const kept = next.value === after ? next.tokens : this.#tokensAfter(start, end, inserted);
-      this.#tokens = kept;
+      this.#tokens = next.tokens;
       this.#value = after;
     } else {
       this.#set(next.value, next.tokens, next.caret);
