@@ -576,6 +576,14 @@ if (inChromium && screenshotDir === null) {
         }
         await k.enter();
       },
+      'a composition just after a ^Z keeps the Ctrl-Z before it': async (k, session) => {
+        await k.commit('pet');
+        await k.key(90, 'z', undefined, 2);
+        await k.compose('er');
+        await k.commit('er');
+        for (const key of ['ArrowLeft', 'ArrowLeft', 'Backspace']) await session.press(key);
+        await k.enter();
+      },
       // Firefox sends the composition's last input event after its end.
       'Enter during the composition, its last input after its end': (k, session) =>
         session.tab.evaluate(() => {
