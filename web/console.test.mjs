@@ -29,7 +29,7 @@ test('edited: a token touched is removed whole, typed inside one goes after it',
   const rows = [
     [['pe^Z', [2], 3, 4, ''], { value: 'pe', tokens: [], caret: 2 }],
     [['pe^Z', [2], 3, 3, 'x'], { value: 'pe^Zx', tokens: [2], caret: 5 }],
-    [['a^Zb^Z', [1, 4], 0, 1, 'xy'], { value: 'xy^Zb^Z', tokens: [2, 5], caret: 2 }],
+    [['ca^Zb^Z', [2, 5], 1, 2, 'xy'], { value: 'cxy^Zb^Z', tokens: [3, 6], caret: 3 }],
     [['a^Zb', [1], 0, 4, ''], { value: '', tokens: [], caret: 0 }],
     [['ab', [], 1, 1, 'x^Z', [1]], { value: 'ax^Zb', tokens: [2], caret: 4 }],
     [['^Z', [0], 0, 0, 'a'], { value: 'a^Z', tokens: [1], caret: 1 }],

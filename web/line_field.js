@@ -50,7 +50,13 @@ export function edited(value, tokens, start, end, inserted, insertedTokens = [])
   let to = end;
   for (const t of tokens) {
     const tokenEnd = t + TOKEN.length;
-    if (from === to && t < from && from < tokenEnd) {
+    if (
+      from === to &&
+      t < from &&
+      // A caret at the token's end would move to where it is.
+      // Stryker disable next-line EqualityOperator: see above
+      from < tokenEnd
+    ) {
       from = tokenEnd;
       to = tokenEnd;
     } else if (from < tokenEnd && to > t) {
@@ -58,14 +64,15 @@ export function edited(value, tokens, start, end, inserted, insertedTokens = [])
       to = Math.max(to, tokenEnd);
     }
   }
+  // [from, to) now takes in every token it touches whole, so a token lies
+  // before it, after it or inside it.
   const shift = inserted.length - (to - from);
-  const kept = tokens.filter((t) => t + TOKEN.length <= from || t >= to);
   return {
     value: value.slice(0, from) + inserted + value.slice(to),
     tokens: [
-      ...kept.filter((t) => t < from),
+      ...tokens.filter((t) => t < from),
       ...insertedTokens.map((t) => t + from),
-      ...kept.filter((t) => t >= to).map((t) => t + shift),
+      ...tokens.filter((t) => t >= to).map((t) => t + shift),
     ],
     caret: from + inserted.length,
   };
