@@ -353,8 +353,9 @@ if (inChromium && screenshotDir === null) {
       /Quirvelandostrabik/,
     );
     assert.notEqual(await session.focused(), 'field', 'a drag keeps its selection');
-    await paste(session, 'pe\tt\x01\x9fer');
-    assert.equal(await session.field(), 'peter', 'tabs and control characters are dropped');
+    await paste(session, 'pe\tt\x01\x7f\x9fer \u00a0');
+    assert.equal(await session.field(), 'peter \u00a0', 'tabs and control characters are dropped');
+    for (const key of ['Backspace', 'Backspace']) await session.press(key);
     await paste(session, '\r\nx\r\nleft over');
     assert.equal(await session.exited(), 0);
     assert.deepEqual(await session.output(), bytesOf(PETER));
