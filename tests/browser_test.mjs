@@ -780,14 +780,18 @@ if (inChromium && screenshotDir === null) {
         autocomplete: 'off',
       });
       if (layout.touch) {
-        // A tap on the ^Z button types ^Z and leaves the keyboard open.
+        // A tap on the ^Z button types ^Z at the caret and leaves the
+        // keyboard open, with the caret after the ^Z.
+        await session.type('x');
+        await session.press('ArrowLeft');
         await page.tap('#ctrl-z');
+        await session.type('y');
         assert.deepEqual(
           [await session.focused(), await session.field()],
-          ['field', '^Z'],
+          ['field', '^Zyx'],
           'the ^Z button',
         );
-        await session.press('Backspace');
+        for (const key of ['End', 'Backspace', 'Backspace', 'Backspace']) await session.press(key);
         // A reader scrolls the reading and the field loses the focus: a tap
         // on the console's text brings it back, without scrolling the page.
         await page.evaluate(() => {

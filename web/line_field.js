@@ -141,8 +141,10 @@ export class LineField {
       setTimeout(() => this.#afterComposition(), 0);
     });
     ctrlZButton.addEventListener('click', () => {
-      this.#insert('\x1a');
+      // The field gets the focus back first, so that the caret is put after
+      // the ^Z (a field without the focus keeps its caret at its end).
       field.focus();
+      this.#insert('\x1a');
     });
   }
 
@@ -264,6 +266,9 @@ export class LineField {
     this.#field.value = value;
     this.#value = value;
     this.#tokens = tokens;
+    // Only the field with the focus shows a caret. Every edit that places one
+    // has the focus; a field emptied without it needs none.
+    // Stryker disable next-line ConditionalExpression: see above
     if (document.activeElement === this.#field) this.#field.setSelectionRange(caret, caret);
   }
 }
