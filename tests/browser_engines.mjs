@@ -6,7 +6,8 @@
 //     (Chromium also takes initScript, run before the page's scripts)
 //   await tab.evaluate(fn, arg);      // fn runs in the page
 //   await tab.type('peter');          // as typed on a keyboard
-//   await tab.press('Enter');         // 'Enter', 'Backspace' or 'Control+z'
+//   await tab.press('Enter');         // 'Enter', 'Backspace', 'ArrowLeft', 'z',
+//                                     // each also after 'Control+' or 'Shift+'
 //   const problems = await tab.close();  // errors and requests seen
 //   await engine.close();
 //
@@ -289,10 +290,14 @@ async function launchWebKit({ browser: miniBrowser, driver: driverPath }) {
       return {
         evaluate: (fn, arg) => driver.executeScript(`return (${fn})(arguments[0]);`, arg),
         type: (text) => driver.actions().sendKeys(text).perform(),
-        press: (key) =>
-          key === 'Control+z'
-            ? driver.actions().keyDown(Key.CONTROL).sendKeys('z').keyUp(Key.CONTROL).perform()
-            : driver.actions().sendKeys(keys[key]).perform(),
+        press: (key) => {
+          const [modifier, plain] = key.includes('+') ? key.split('+') : [null, key];
+          const actions = driver.actions();
+          if (modifier !== null) actions.keyDown(Key[modifier.toUpperCase()]);
+          actions.sendKeys(keys[plain] ?? plain);
+          if (modifier !== null) actions.keyUp(Key[modifier.toUpperCase()]);
+          return actions.perform();
+        },
         close: async () => {
           // WebKit reports no requests or errors to the driver: the page's
           // own record of what it loaded is asked instead.

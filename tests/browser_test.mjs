@@ -294,11 +294,12 @@ if (screenshotDir !== null) {
     assert.equal(await session.field(), 'pe^Zx', 'typed inside a ^Z goes after it');
     await session.press('Backspace');
     await session.press('Backspace');
-    await session.type('tr');
+    await session.type('txr');
     await session.press('ArrowLeft');
+    await session.press('Shift+ArrowLeft');
     await session.press('Control+z');
     await session.type('e');
-    assert.equal(await session.field(), 'pet^Zer', 'the caret stays behind a ^Z put in');
+    assert.equal(await session.field(), 'pet^Zer', 'a ^Z replaces a selection, caret after it');
     await session.press('ArrowLeft');
     await session.press('Backspace');
     await session.line('');
@@ -525,10 +526,16 @@ if (inChromium && screenshotDir === null) {
         await k.commit('peter');
         await k.enter();
       },
-      'Enter during the composition, the commit after it': async (k) => {
+      'Enter during the composition, the commit after; the next waits': async (k, session) => {
         await k.composeEach('p', 'pe', 'pet', 'pete', 'peter');
         await k.enter();
         await k.commit('peter');
+        await session.waitForLine(CLOSING);
+        await k.compose('x');
+        await k.commit('x');
+        await new Promise((r) => setTimeout(r, 100));
+        assert.equal(await session.field(), 'x');
+        await session.press('Backspace');
       },
       'a typo corrected inside the composition': async (k) => {
         await k.composeEach('p', 'pe', 'pex', 'pe', 'pet', 'pete', 'peter');
@@ -599,12 +606,12 @@ if (inChromium && screenshotDir === null) {
           send(new CompositionEvent('compositionend'));
           send(new InputEvent('input'), 'peter');
         }),
-      'dictation inserts the whole word': async (k) => {
-        await k.commit('peter');
+      'dictation inserts the whole word; a tab in it is no part of the line': async (k) => {
+        await k.commit('pe\tter');
         await k.enter();
       },
-      'a paste of several lines, with a C1 control, CR LF and a lone CR': async (k, session) => {
-        await paste(session, 'p\u0085et');
+      'a paste of lines with a C1 control, a Ctrl-Z, CR LF and a lone CR': async (k, session) => {
+        await paste(session, 'p\u0085et\x1axy\r\n');
         await paste(session, 'er\r\nx\r');
       },
     };

