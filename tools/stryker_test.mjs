@@ -87,9 +87,16 @@ function run(command) {
     };
     const limit = setTimeout(stop, 300000);
     const lines = createInterface({ input: child.stdout });
+    // Only the first failing test's report is passed on: Stryker keeps it,
+    // in its incremental file, as the reason the mutant was killed.
+    let reporting = false;
     lines.on('line', (line) => {
-      process.stdout.write(`${line}\n`);
-      if (!failed && /^not ok /.test(line)) stop();
+      if (!failed && /^not ok /.test(line)) {
+        reporting = true;
+        stop();
+      }
+      if (reporting) process.stdout.write(`${line}\n`);
+      if (line === '  ...') reporting = false;
     });
     child.on('error', fail);
     child.on('close', (status) => {
